@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QTextStream>
+
+#include "device/UserPrompts.h"
+
+namespace kvmt {
+
+// The command-line tool's answers: errors go to stderr, the tracker's
+// password comes from --password, never from a prompt.
+class CliPrompts final : public UserPrompts
+{
+public:
+    CliPrompts(QTextStream &err, std::optional<QByteArray> password)
+        : m_err(err)
+        , m_password(std::move(password))
+    {
+    }
+    void showError(const QString &caption, const QString &text) override
+    {
+        m_err << caption << ": " << text << Qt::endl;
+        m_errorShown = true;
+    }
+    std::optional<QByteArray> askDevicePassword() override { return m_password; }
+    void closeProgram() override { m_closeRequested = true; }
+
+    bool errorShown() const { return m_errorShown; }
+    bool closeRequested() const { return m_closeRequested; }
+
+private:
+    QTextStream &m_err;
+    std::optional<QByteArray> m_password;
+    bool m_errorShown = false;
+    bool m_closeRequested = false;
+};
+
+} // namespace kvmt

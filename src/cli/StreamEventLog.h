@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QTextStream>
+
+#include "log/EventLog.h"
+
+namespace kvmt {
+
+// Event log lines as "KIND: text", one per line, for a terminal or a script.
+class StreamEventLog final : public EventLog
+{
+public:
+    explicit StreamEventLog(QTextStream &out)
+        : m_out(out)
+    {
+    }
+    void logEvent(const QString &text, int kind) override
+    {
+        m_out << logKindName(kind) << ": " << text << Qt::endl;
+    }
+    // A terminal keeps what it showed; nothing to clear.
+    void clear() override {}
+
+private:
+    QTextStream &m_out;
+};
+
+} // namespace kvmt

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include "device/ConnectionMonitor.h"
+#include "device/DeviceLibrary.h"
+#include "device/DeviceLink.h"
+#include "device/LinkFlags.h"
+#include "device/MonotonicClock.h"
+#include "settings/DeviceSettings.h"
+#include "settings/TrackerIdentity.h"
+
+namespace kvmt {
+
+class EventLog;
+class UserPrompts;
+
+// Everything the program knows and does, without a window: the device link,
+// the settings model and the sequences over them. The window and the
+// command-line tool each own one and show it their own way.
+class Configurator : public QObject
+{
+    Q_OBJECT
+
+public:
+    // libraryDirs: where to look for the device library after the standard
+    // search (the program's own folder).
+    Configurator(EventLog &log, UserPrompts &prompts, QStringList libraryDirs, QObject *parent = nullptr);
+    ~Configurator() override;
+
+    DeviceLibrary &library() { return m_library; }
+    DeviceLink &link() { return m_link; }
+    DeviceSettings &settings() { return m_settings; }
+    ConnectionMonitor &monitor() { return m_monitor; }
+    TrackerIdentity &identity() { return m_identity; }
+    LinkFlags &flags() { return m_flags; }
+    bool isConnected() const { return m_flags.testFlag(LinkFlag::Connected); }
+    EventLog &log() { return m_log; }
+
+private:
+    EventLog &m_log;
+    UserPrompts &m_prompts;
+    SteadyClock m_clock;
+    DeviceLibrary m_library;
+    DeviceLink m_link;
+    DeviceSettings m_settings;
+    TrackerIdentity m_identity;
+    LinkFlags m_flags;
+    ConnectionMonitor m_monitor;
+};
+
+} // namespace kvmt

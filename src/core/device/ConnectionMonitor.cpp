@@ -1,0 +1,238 @@
+#include "device/ConnectionMonitor.h"
+
+#include "device/DeviceLink.h"
+#include "device/UserPrompts.h"
+#include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
+
+#include "text/Cp1251.h"
+#include "text/Numbers.h"
+
+#include <QScopedValueRollback>
+
+namespace kvmt {
+
+namespace {
+
+const QString kNoTrackerText = QStringLiteral("---------");
+const QString kNoValueText = QStringLiteral("---");
+
+} // namespace
+
+quint32 parseFirmwareVersion(const QByteArray &text)
+{
+    // Read as scanf("KVMT-%d.%d") would: an item that is not matched is 0.
+    static constexpr QByteArrayView kPrefix("KVMT-");
+    if (!text.startsWith(kPrefix))
+        return 0;
+    const QByteArrayView rest = QByteArrayView(text).sliced(kPrefix.size());
+    qsizetype used = 0;
+    const std::optional<int> major = leadingInt(rest, &used);
+    if (!major)
+        return 0;
+    int minor = 0;
+    if (used < rest.size() && rest[used] == '.')
+        minor = leadingInt(rest.sliced(used + 1)).value_or(0);
+    return quint32(qint64(*major) * 100 + minor);
+}
+
+qint32 parseSerialNumber(const QByteArray &text)
+{
+    return strictInt(text.trimmed()).value_or(0);
+}
+
+ConnectionMonitor::ConnectionMonitor(DeviceLink &link, DeviceSettings &settings, EventLog &log,
+                                     UserPrompts &prompts, TrackerIdentity &identity, LinkFlags &flags,
+                                     QObject *parent)
+    : QObject(parent)
+    , m_link(link)
+    , m_settings(settings)
+    , m_log(log)
+    , m_prompts(prompts)
+    , m_identity(identity)
+    , m_flags(flags)
+{
+    m_devtimer.setSingleShot(true);
+    m_timer5.setSingleShot(true);
+    setIntervals(kIntervalMs);
+    connect(&m_devtimer, &QTimer::timeout, this, &ConnectionMonitor::devtimerTimer);
+    connect(&m_timer5, &QTimer::timeout, this, &ConnectionMonitor::Timer5Timer);
+}
+
+void ConnectionMonitor::setIntervals(int ms)
+{
+    m_devtimer.setInterval(ms);
+    m_timer5.setInterval(ms);
+}
+
+void ConnectionMonitor::start()
+{
+    m_timer5.start();
+}
+
+void ConnectionMonitor::WMDeviceChange()
+{
+    m_devtimer.stop();
+    m_devtimer.start();
+}
+
+void ConnectionMonitor::Timer5Timer()
+{
+    m_timer5.stop();
+    m_devtimer.start();
+}
+
+void ConnectionMonitor::devtimerTimer()
+{
+    m_devtimer.stop();
+    // The password dialog keeps timers running; a run now would re-open the
+    // tracker under the identification. It comes when identification ends.
+    if (m_identifying) {
+        m_deferredRun = true;
+        return;
+    }
+    ++m_runCount;
+
+    if (!m_link.library().load()) {
+        // Once per absence: the timer stays off until the next notice.
+        m_prompts.showError(QStringLiteral("Korvel Firmware Loader"),
+                            QStringLiteral("Драйвер устройств RW не установлен."));
+        emit runFinished();
+        return;
+    }
+    if (!(m_flags & LinkFlag::Connected))
+        m_log.clear();
+
+    QList<QByteArray> names;
+    uint32_t count = 0;
+    if (m_link.countDevices(&count) == 0) {
+        if (count == 0) {
+            m_flags &= ~LinkFlags(LinkFlag::Present);
+        } else if (m_link.listDevices(&names) == 0 && !names.isEmpty()) {
+            if (m_link.openDevice(names.first()) == 0)
+                m_flags |= LinkFlag::Present;
+        }
+    }
+
+    if ((m_flags & LinkFlag::Present) && !(m_flags & LinkFlag::Connected))
+        connectNew();
+    else if ((m_flags & LinkFlag::Connected) && !(m_flags & LinkFlag::Present))
+        releaseLost();
+    if (m_deferredRun) {
+        m_deferredRun = false;
+        m_devtimer.start();
+    }
+    emit runFinished();
+}
+
+void ConnectionMonitor::connectNew()
+{
+    m_flags |= LinkFlag::Connected;
+    identifyDevice();
+    applyFirmwareGates();
+    if (m_hooks.buildSummary)
+        m_hooks.buildSummary();
+    if (m_hooks.applyProfileLayout)
+        m_hooks.applyProfileLayout();
+    m_settings.setEnabled(F::btSave, true);
+    for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
+        m_settings.setVisible(button, true);
+    for (const F button : {F::btOnOffPIN, F::btChangePIN, F::edResetLockMp})
+        m_settings.setEnabled(button, true);
+}
+
+void ConnectionMonitor::releaseLost()
+{
+    if (m_hooks.stopLogReader)
+        m_hooks.stopLogReader();
+    m_flags &= ~LinkFlags(LinkFlag::LogPortOpen);
+    m_link.closeDevice();
+    m_log.clear();
+    m_flags &= ~LinkFlags(LinkFlag::Connected);
+
+    m_settings.setEnabled(F::btOpenLog, false);
+    m_settings.setText(F::pSerial, kNoTrackerText);
+    m_settings.setText(F::pVersion, kNoTrackerText);
+    m_settings.setText(F::Ubattery, kNoValueText);
+    m_settings.setText(F::Temper, kNoValueText);
+    m_settings.setEnabled(F::edMapFormat_1, false);
+    m_settings.setEnabled(F::edMapFormat_2, false);
+    m_settings.setVisible(F::cbSSL, false);
+    m_settings.setEnabled(F::btSave, false);
+    for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
+        m_settings.setVisible(button, false);
+    for (const F button : {F::btOnOffPIN, F::btChangePIN, F::edResetLockMp})
+        m_settings.setEnabled(button, false);
+    // The next reading puts the user-profile entries of the new firmware back.
+    m_settings.truncateItems(F::cbProfile, 5);
+}
+
+void ConnectionMonitor::identifyDevice()
+{
+    const QScopedValueRollback<bool> identifying(m_identifying, true);
+    m_log.logEvent(QStringLiteral("Чтение параметров"), LogSuccess);
+
+    m_link.sendCommand("NUMBER=?;");
+    if (m_link.receiveReply() != 0) {
+        m_log.logEvent(QStringLiteral("NUMBER error"), LogError);
+    } else {
+        m_settings.setText(F::pSerial, fromCp1251(m_link.replyValue()));
+        m_identity.serialNumber = parseSerialNumber(m_link.replyValue());
+        if (m_identity.serialNumber == 0)
+            m_log.logEvent(QStringLiteral("NUMBER = 0"), LogError);
+    }
+
+    m_link.sendCommand("VERSION=?;");
+    if (m_link.receiveReply() != 0) {
+        m_log.logEvent(QStringLiteral("VERSION error"), LogError);
+    } else {
+        m_settings.setText(F::pVersion, fromCp1251(m_link.replyValue()));
+        m_identity.firmwareVersion = parseFirmwareVersion(m_link.replyValue());
+    }
+
+    m_link.sendCommand("SECURESETUP=?;");
+    if (m_link.receiveReply() != 0)
+        return;
+    // Set both ways: a protected tracker must not leave the box ticked for
+    // the next, unprotected one.
+    m_settings.setChecked(F::cbPINCode, (leadingIntOr0(m_link.replyValue()) & 0xFF) != 0);
+
+    if (m_settings.isChecked(F::cbPINCode)) {
+        const std::optional<QByteArray> password = m_prompts.askDevicePassword();
+        if (!password) {
+            m_log.logEvent(QStringLiteral("Неверный пароль. Доступ не возможен"), LogError);
+            return;
+        }
+        m_link.sendCommand("SECUREOFFTMP=" + *password + ';');
+        if (m_link.receiveReply() != 0)
+            return;
+        if ((leadingIntOr0(m_link.replyValue()) & 0xFF) == 0) {
+            m_log.logEvent(QStringLiteral("Неверный пароль. Доступ не возможен"), LogError);
+            m_prompts.closeProgram();
+            return;
+        }
+        m_log.logEvent(QStringLiteral("Пароль OK"), LogSuccess);
+    }
+
+    if (m_settings.isChecked(F::cbReadSetup))
+        return;
+    if (m_hooks.readSettings)
+        m_hooks.readSettings();
+}
+
+void ConnectionMonitor::applyFirmwareGates()
+{
+    const quint32 version = m_identity.firmwareVersion;
+    m_settings.setVisible(F::cbAutoSummerTime, version > 140);
+    const bool templates = version >= 132;
+    m_settings.setEnabled(F::edMapFormat_1, templates);
+    m_settings.setEnabled(F::edMapFormat_2, templates);
+    if (!templates) {
+        m_settings.setText(F::edMapFormat_1, QStringLiteral("Google Maps"));
+        m_settings.setText(F::edMapFormat_2, QStringLiteral("Яндекс карты"));
+    }
+    m_settings.setVisible(F::GroupBox13, version >= 144);
+    m_settings.setVisible(F::cbCallOnNumber, version >= 144);
+}
+
+} // namespace kvmt

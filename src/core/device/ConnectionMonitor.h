@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <functional>
+
+#include "device/LinkFlags.h"
+#include "settings/TrackerIdentity.h"
+
+namespace kvmt {
+
+class DeviceLink;
+class DeviceSettings;
+class EventLog;
+class UserPrompts;
+
+// The program's main loop over the device link. A one-shot timer, restarted
+// by every device-change notice, lists the attached trackers and opens the
+// first; a new connection is identified and read, a lost one is released and
+// the window reset. Without notices it stays idle: nothing polls.
+class ConnectionMonitor : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Steps of a new connection that belong to other parts of the program.
+    struct Hooks {
+        std::function<void()> readSettings;       // from the tracker
+        std::function<void()> buildSummary;
+        std::function<void()> applyProfileLayout;
+        std::function<void()> stopLogReader;      // and close its port
+    };
+
+    static constexpr int kIntervalMs = 500;
+
+    ConnectionMonitor(DeviceLink &link, DeviceSettings &settings, EventLog &log, UserPrompts &prompts,
+                      TrackerIdentity &identity, LinkFlags &flags, QObject *parent = nullptr);
+
+    void setHooks(Hooks hooks) { m_hooks = std::move(hooks); }
+    // Starts the start-up timer: the first run comes two intervals later.
+    void start();
+    // Tests shorten the intervals; the behaviour stays the same.
+    void setIntervals(int ms);
+
+    // The system's (or a virtual tracker's) device-change notice: the next
+    // run comes one interval after the last notice of a burst.
+    void WMDeviceChange();
+    void Timer5Timer();
+    void devtimerTimer();
+
+    void identifyDevice();
+    void applyFirmwareGates();
+
+    bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
+    int runCount() const { return m_runCount; }
+
+signals:
+    // After every monitor run, for views and tools that wait for one.
+    void runFinished();
+
+private:
+    void connectNew();
+    void releaseLost();
+    void sendQuery(const char *command);
+
+    DeviceLink &m_link;
+    DeviceSettings &m_settings;
+    EventLog &m_log;
+    UserPrompts &m_prompts;
+    TrackerIdentity &m_identity;
+    LinkFlags &m_flags;
+    Hooks m_hooks;
+    QTimer m_devtimer;
+    QTimer m_timer5;
+    bool m_identifying = false;
+    bool m_deferredRun = false;
+    int m_runCount = 0;
+};
+
+// "KVMT-1.44" gives 144; anything that does not match gives 0.
+quint32 parseFirmwareVersion(const QByteArray &text);
+// A signed 32-bit decimal; 0 when the text is not one.
+qint32 parseSerialNumber(const QByteArray &text);
+
+} // namespace kvmt

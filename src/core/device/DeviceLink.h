@@ -1,0 +1,71 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+
+#include "device/DeviceLibrary.h"
+#include "device/MonotonicClock.h"
+
+namespace kvmt {
+
+// The open tracker and the command exchange with it: one command written, one
+// reply read and split into key and value. Every caller formats its own
+// command and interprets replyKey()/replyValue() right after its exchange.
+//
+// Failures are values, never exceptions: a write that could not be made shows
+// only as a missing reply, exactly as a tracker that did not answer.
+class DeviceLink
+{
+public:
+    // Capacity passed to every read; the reply buffers hold one byte more.
+    static constexpr uint32_t kReadCapacity = 539;
+    static constexpr uint32_t kReadTimeoutMs = 500;
+    static constexpr uint32_t kWriteTimeoutMs = 500;
+    // Failure codes of receiveReply count the milliseconds the read waited,
+    // within this range; anything else is reported as -1.
+    static constexpr qint64 kMaxReportedWaitMs = 10000;
+
+    DeviceLink(DeviceLibrary &library, const MonotonicClock &clock);
+
+    DeviceLibrary &library() { return m_library; }
+
+    // Listing and opening, for the connection monitor. Each returns the
+    // library's result (0 = success); with no library loaded, -1.
+    int countDevices(uint32_t *count);
+    int listDevices(QList<QByteArray> *names);
+    // Opens the named tracker; on success the new handle replaces the old one
+    // (which is not closed: the monitor re-opens a connected tracker) and the
+    // read and write time-outs are set.
+    int openDevice(const QByteArray &name);
+    void closeDevice();
+    bool hasHandle() const { return m_handle != nullptr; }
+
+    void sendCommand(const QByteArray &command);
+    // 0 after a reply arrived; otherwise a non-zero code (see kMaxReportedWaitMs).
+    int receiveReply();
+    // Unsplit read for the test polls: 0 after a reply; otherwise non-zero and
+    // rawReply() keeps the previous reply.
+    int receiveRaw();
+
+    const QByteArray &replyBuffer() const { return m_replyBuffer; }
+    const QByteArray &rawReply() const { return m_rawReply; }
+    const QByteArray &replyKey() const { return m_replyKey; }
+    const QByteArray &replyValue() const { return m_replyValue; }
+    // The profile-file lookup delivers its value through the same field.
+    void setReplyValue(const QByteArray &value) { m_replyValue = value; }
+
+private:
+    bool ready() const { return m_library.isLoaded() && m_handle; }
+    // One read of at most kReadCapacity bytes; returns the library's result.
+    int readOnce(QByteArray *into);
+
+    DeviceLibrary &m_library;
+    const MonotonicClock &m_clock;
+    RW_HANDLE m_handle = nullptr;
+    QByteArray m_replyBuffer;
+    QByteArray m_rawReply;
+    QByteArray m_replyKey;
+    QByteArray m_replyValue;
+};
+
+} // namespace kvmt

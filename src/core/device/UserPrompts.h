@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace kvmt {
+
+// What the core needs to ask or tell the person at the computer. The window
+// answers with dialogs, the command-line tool from its options, tests with
+// scripted answers. The core never opens a dialog itself.
+class UserPrompts
+{
+public:
+    virtual ~UserPrompts() = default;
+    // A message box with an error icon and an OK button.
+    virtual void showError(const QString &caption, const QString &text) = 0;
+    // The tracker's settings password; nullopt when the person declined.
+    virtual std::optional<QByteArray> askDevicePassword() = 0;
+    // The tracker refused the password: the program closes through its
+    // normal close steps.
+    virtual void closeProgram() = 0;
+};
+
+} // namespace kvmt

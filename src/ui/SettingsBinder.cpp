@@ -1,0 +1,131 @@
+#include "ui/SettingsBinder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSignalBlocker>
+#include <QTabWidget>
+
+namespace kvmt {
+
+namespace {
+
+// Pages of a tab widget are shown and hidden through their tab.
+void setPageShown(QWidget *page, bool shown)
+{
+    QWidget *stack = page->parentWidget();
+    auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
+    if (tabs && tabs->indexOf(page) >= 0) {
+        tabs->setTabVisible(tabs->indexOf(page), shown);
+        return;
+    }
+    page->setHidden(!shown);
+}
+
+} // namespace
+
+SettingsBinder::SettingsBinder(DeviceSettings &settings, QWidget *root, QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_widgets(kFieldCount, nullptr)
+    , m_choiceActions(kFieldCount)
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = Field(i);
+        const QString name = DeviceSettings::name(field);
+        QWidget *widget = root->objectName() == name ? root : root->findChild<QWidget *>(name);
+        if (widget)
+            bind(field, widget);
+    }
+    connect(&m_settings, &DeviceSettings::fieldChanged, this, &SettingsBinder::refresh);
+}
+
+void SettingsBinder::onUserChoice(Field field, std::function<void()> action)
+{
+    m_choiceActions[size_t(field)] = std::move(action);
+}
+
+int SettingsBinder::boundCount() const
+{
+    return int(std::count_if(m_widgets.begin(), m_widgets.end(), [](QWidget *w) { return w != nullptr; }));
+}
+
+void SettingsBinder::bind(Field field, QWidget *widget)
+{
+    m_widgets[size_t(field)] = widget;
+    const FieldInfo &info = DeviceSettings::info(field);
+    if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+        if (info.limit > 0)
+            edit->setMaxLength(info.limit);
+        connect(edit, &QLineEdit::textEdited, this, [this, field](const QString &text) {
+            m_settings.setText(field, text);
+        });
+    } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
+        connect(check, &QCheckBox::clicked, this, [this, field](bool checked) {
+            m_settings.setChecked(field, checked);
+        });
+    } else if (auto *radio = qobject_cast<QRadioButton *>(widget)) {
+        // The model keeps the group exclusive; the toolkit must not.
+        radio->setAutoExclusive(false);
+        connect(radio, &QRadioButton::clicked, this, [this, field, radio] {
+            m_settings.setChecked(field, true);
+            // A click on a set button leaves it set.
+            const QSignalBlocker block(radio);
+            radio->setChecked(m_settings.isChecked(field));
+        });
+    } else if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+        connect(combo, &QComboBox::activated, this, [this, field](int index) {
+            m_settings.setIndex(field, index);
+            if (const auto &action = m_choiceActions[size_t(field)])
+                action();
+        });
+    }
+    refresh(field);
+}
+
+void SettingsBinder::refresh(Field field)
+{
+    QWidget *widget = m_widgets[size_t(field)];
+    if (!widget)
+        return;
+    const QSignalBlocker block(widget);
+    const FieldInfo &info = DeviceSettings::info(field);
+    switch (info.kind) {
+    case FieldKind::Text:
+        if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
+            if (edit->text() != m_settings.text(field))
+                edit->setText(m_settings.text(field));
+        } else if (auto *label = qobject_cast<QLabel *>(widget)) {
+            label->setText(m_settings.text(field));
+        }
+        break;
+    case FieldKind::Flag:
+    case FieldKind::Radio:
+        if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            button->setChecked(m_settings.isChecked(field));
+        break;
+    case FieldKind::Choice:
+        if (auto *combo = qobject_cast<QComboBox *>(widget)) {
+            const QStringList items = m_settings.items(field);
+            QStringList shown;
+            for (int i = 0; i < combo->count(); ++i)
+                shown.append(combo->itemText(i));
+            if (shown != items) {
+                combo->clear();
+                combo->addItems(items);
+            }
+            combo->setCurrentIndex(m_settings.index(field));
+        }
+        break;
+    case FieldKind::Control:
+        break;
+    }
+    widget->setEnabled(m_settings.isEnabled(field));
+    setPageShown(widget, m_settings.isVisible(field));
+    if (m_settings.top(field) >= 0 && widget->y() != m_settings.top(field))
+        widget->move(widget->x(), m_settings.top(field));
+}
+
+} // namespace kvmt

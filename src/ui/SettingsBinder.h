@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+
+#include <functional>
+#include <vector>
+
+#include "settings/DeviceSettings.h"
+
+class QWidget;
+
+namespace kvmt {
+
+// Binds the window's controls to the settings model by object name: each
+// member's control shows the member's value and state, and the user's own
+// edits (textEdited, clicked, activated: never the program's) go back into
+// the model, where the same rules run as for a change by program.
+class SettingsBinder : public QObject
+{
+    Q_OBJECT
+
+public:
+    SettingsBinder(DeviceSettings &settings, QWidget *root, QObject *parent = nullptr);
+
+    // Called after the user picked an item of a list (the model is already
+    // updated): the profile list starts a profile change.
+    void onUserChoice(Field field, std::function<void()> action);
+    // Members that have a control in the window (tests check completeness).
+    int boundCount() const;
+    QWidget *widgetFor(Field field) const { return m_widgets[size_t(field)]; }
+
+private:
+    void bind(Field field, QWidget *widget);
+    void refresh(Field field);
+
+    DeviceSettings &m_settings;
+    std::vector<QWidget *> m_widgets;
+    std::vector<std::function<void()>> m_choiceActions;
+};
+
+} // namespace kvmt

@@ -1,0 +1,211 @@
+#include "ui/TForm1.h"
+
+#include "device/DeviceChangeWatcher.h"
+#include "ui/RichLog.h"
+#include "ui/SettingsBinder.h"
+#include "ui/WindowPrompts.h"
+#include "ui/pages/SettingsPages.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QResizeEvent>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+
+namespace kvmt {
+
+namespace {
+
+// Design geometry of the client area, in pixels.
+constexpr int kLogTop = 493;
+constexpr int kLogWidth = 706;
+constexpr int kLogMinHeight = 124;
+constexpr int kLogMaxHeight = 205;
+
+QFont pixelFont(int pixels, bool bold = false)
+{
+    QFont font;
+    // Tahoma where it is installed; Liberation Sans has close metrics.
+    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int x, int y)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setFont(pixelFont(13));
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+// The header's panels: sunken frames with bold centred text.
+QLabel *makePanel(QWidget *parent, const char *name, int x, int width)
+{
+    auto *panel = new QLabel(parent);
+    panel->setObjectName(QString::fromLatin1(name));
+    panel->setFont(pixelFont(13, true));
+    panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    panel->setAlignment(Qt::AlignCenter);
+    panel->setGeometry(x, 6, width, 25);
+    return panel;
+}
+
+QWidget *addPage(QTabWidget *tabs, const char *name, const QString &caption)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    tabs->addTab(page, caption);
+    return page;
+}
+
+} // namespace
+
+TForm1::TForm1(Options options, QWidget *parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TForm1"));
+    setWindowTitle(QStringLiteral("KVMTConf"));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(pixelFont(11));
+    setMinimumSize(kWidth, kMinHeight);
+    setMaximumSize(kWidth, kMaxHeight);
+    resize(kWidth, kMaxHeight);
+
+    auto *central = new QWidget(this);
+    setCentralWidget(central);
+    buildMenu();
+    buildHeader(central);
+    buildPages(central);
+    buildButtonRow(central);
+
+    m_log = new QTextEdit(central);
+    m_log->setObjectName(QStringLiteral("mLog"));
+    m_log->setReadOnly(true);
+    m_log->setAcceptRichText(false);
+    m_log->setFont(pixelFont(11));
+    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_logPane = std::make_unique<LogPane>(m_log);
+
+    UserPrompts *prompts = options.prompts;
+    if (!prompts) {
+        m_ownPrompts = std::make_unique<WindowPrompts>(this);
+        prompts = m_ownPrompts.get();
+    }
+    m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
+    m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
+
+    if (options.watchDevices) {
+        m_watcher = std::make_unique<DeviceChangeWatcher>();
+        connect(m_watcher.get(), &DeviceChangeWatcher::deviceChanged, &m_configurator->monitor(),
+                &ConnectionMonitor::WMDeviceChange);
+        m_configurator->monitor().start();
+    }
+    layoutLogPane();
+}
+
+TForm1::~TForm1()
+{
+    // The binder listens to the model; it goes first.
+    m_binder.reset();
+}
+
+void TForm1::buildMenu()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("Файл"));
+    file->setObjectName(QStringLiteral("N1"));
+    QAction *load = file->addAction(QStringLiteral("Загрузить профиль настроек"));
+    load->setObjectName(QStringLiteral("N4"));
+    QAction *save = file->addAction(QStringLiteral("Сохранить профиль настроек"));
+    save->setObjectName(QStringLiteral("N5"));
+    QAction *exit = file->addAction(QStringLiteral("Выход"));
+    exit->setObjectName(QStringLiteral("N6"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    QMenu *language = menuBar()->addMenu(QStringLiteral("Язык/Language"));
+    language->setObjectName(QStringLiteral("LangMenu"));
+    QAction *russian = language->addAction(QStringLiteral("Русский"));
+    russian->setObjectName(QStringLiteral("N3"));
+    QAction *english = language->addAction(QStringLiteral("English"));
+    english->setObjectName(QStringLiteral("English1"));
+
+    QAction *help = menuBar()->addAction(QStringLiteral("Справка"));
+    help->setObjectName(QStringLiteral("N2"));
+}
+
+void TForm1::buildHeader(QWidget *central)
+{
+    makeLabel(central, "Label8", QStringLiteral("Серийный номер:"), 8, 8);
+    makePanel(central, "pSerial", 128, 90);
+    makeLabel(central, "Label9", QStringLiteral("Версия прошивки:"), 243, 8);
+    makePanel(central, "pVersion", 357, 90);
+    makeLabel(central, "Ubat", QStringLiteral("Uбат."), 476, 8);
+    makePanel(central, "Ubattery", 510, 58);
+    makeLabel(central, "Label53", QStringLiteral("Темп."), 589, 8);
+    makePanel(central, "Temper", 629, 40);
+}
+
+void TForm1::buildPages(QWidget *central)
+{
+    m_pages = new QTabWidget(central);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    m_pages->setGeometry(0, 37, 721, 419);
+    m_pages->tabBar()->setFont(pixelFont(13));
+    buildProfilesPage(addPage(m_pages, "TabSheet7", QStringLiteral("Профили")));
+    QWidget *common = addPage(m_pages, "TabSheet8", QStringLiteral("Общие настройки"));
+    buildSummaryPage(addPage(m_pages, "TabSheet9", QStringLiteral("Сводная информация")));
+
+    auto *setup = new QTabWidget(common);
+    setup->setObjectName(QStringLiteral("pcSetup"));
+    setup->setGeometry(0, 1, 713, 385);
+    buildGsmPage(addPage(setup, "GSMSetup", QStringLiteral("  GSM  ")));
+    buildSmsPage(addPage(setup, "TabSheet3", QStringLiteral("  SMS  ")));
+    buildServerPage(addPage(setup, "TabSheet1", QStringLiteral("Сервер")));
+    buildMailPage(addPage(setup, "TabSheet2", QStringLiteral("Почта")));
+    buildAccelerometerPage(addPage(setup, "TabSheet5", QStringLiteral("Акселерометр")));
+    buildSecurityPage(addPage(setup, "TabSheet6", QStringLiteral("Безопасность")));
+    buildControlZonePage(addPage(setup, "TabSheet10", QStringLiteral("Контрольная зона")));
+    buildMiscPage(addPage(setup, "TabSheet4", QStringLiteral("Разное")));
+}
+
+void TForm1::buildButtonRow(QWidget *central)
+{
+    auto *readSetup = new QCheckBox(QStringLiteral("Не считывать настройки "), central);
+    readSetup->setObjectName(QStringLiteral("cbReadSetup"));
+    readSetup->setFont(pixelFont(13));
+    readSetup->setGeometry(56, 465, 177, 17);
+
+    auto *openLog = new QPushButton(QStringLiteral("Открыть Log"), central);
+    openLog->setObjectName(QStringLiteral("btOpenLog"));
+    openLog->setGeometry(357, 462, 75, 25);
+
+    auto *save = new QPushButton(QStringLiteral("Сохранить "), central);
+    save->setObjectName(QStringLiteral("btSave"));
+    save->setFont(pixelFont(13));
+    save->setStyleSheet(QStringLiteral("QPushButton { color: rgb(255, 0, 0); }"));
+    save->setGeometry(476, 462, 154, 24);
+}
+
+void TForm1::resizeEvent(QResizeEvent *event)
+{
+    QMainWindow::resizeEvent(event);
+    layoutLogPane();
+}
+
+// Only the log pane follows the window's height, within its own limits.
+void TForm1::layoutLogPane()
+{
+    if (!m_log || !centralWidget())
+        return;
+    const int height = qBound(kLogMinHeight, centralWidget()->height() - kLogTop, kLogMaxHeight);
+    m_log->setGeometry(0, kLogTop, kLogWidth, height);
+}
+
+} // namespace kvmt
