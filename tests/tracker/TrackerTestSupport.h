@@ -1,0 +1,95 @@
+// Test support: a private tracker home per test and one-line exchanges
+// through the device library's C interface.
+#pragma once
+
+#include "kvusb.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+
+namespace kvtracker::test {
+
+// A fresh tracker home in a temporary folder, set as $KVTRACKER_HOME for the
+// test's lifetime. Plugging is what the configurator's own tests do: write a
+// scenario file into attached/.
+class TrackerHome
+{
+public:
+    TrackerHome()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "kvtracker-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+        ::setenv("KVTRACKER_HOME", path_.c_str(), 1);
+    }
+    ~TrackerHome()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    TrackerHome(const TrackerHome &) = delete;
+    TrackerHome &operator=(const TrackerHome &) = delete;
+
+    const std::string &path() const { return path_; }
+    std::string attached() const { return path_ + "/attached"; }
+
+    // fileName decides the plug order; the text is a scenario file.
+    void plug(const std::string &fileName, const std::string &scenario) const
+    {
+        std::filesystem::create_directories(attached());
+        std::ofstream(attached() + "/" + fileName, std::ios::binary) << scenario;
+    }
+    void unplug(const std::string &fileName) const { std::filesystem::remove(attached() + "/" + fileName); }
+    void unplugAll() const
+    {
+        std::filesystem::remove_all(attached());
+        std::filesystem::create_directories(attached());
+    }
+    std::string readFile(const std::string &relative) const
+    {
+        std::ifstream in(path_ + "/" + relative, std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+
+private:
+    std::string path_;
+};
+
+inline std::string scenario(const std::string &trackerKeys, const std::string &more = {})
+{
+    return "[tracker]\n" + trackerKeys + "\n" + more;
+}
+
+inline RW_HANDLE openFirst()
+{
+    uint32_t count = 0;
+    EXPECT_EQ(RW_GetListDevices(KVUSB_FLAGS, nullptr, &count), 0);
+    if (count == 0)
+        return nullptr;
+    std::string list(count * KVUSB_LIST_ENTRY_SIZE, '\0');
+    EXPECT_EQ(RW_GetListDevices(KVUSB_FLAGS, list.data(), &count), 0);
+    RW_HANDLE handle = nullptr;
+    EXPECT_EQ(RW_OpenDevice(KVUSB_FLAGS, list.data() + KVUSB_LIST_NAME_OFFSET, &handle), 0);
+    RW_SetTimeouts(handle, 500, 500);
+    return handle;
+}
+
+// One command and one reply, as the configurator exchanges them; nothing
+// when no reply arrived.
+inline std::optional<std::string> ask(RW_HANDLE handle, const std::string &command)
+{
+    uint32_t written = 0;
+    RW_Write(handle, command.data(), static_cast<uint32_t>(command.size()), &written);
+    char buffer[539];
+    uint32_t read = 0;
+    RW_ReadNotTimeOut(handle, buffer, sizeof buffer, &read);
+    if (read == 0)
+        return std::nullopt;
+    return std::string(buffer, read);
+}
+
+} // namespace kvtracker::test

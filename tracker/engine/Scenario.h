@@ -1,0 +1,67 @@
+// Identity and behaviour of one virtual tracker, read from a scenario file.
+#pragma once
+
+#include "IniFile.h"
+
+#include <array>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace kvtracker {
+
+inline constexpr int ProfileCount = 7;
+
+struct Scenario
+{
+    // [tracker]: identity
+    std::string serial = "5001500";
+    std::string version = "KVMT-1.44";
+    bool accelerometer = true;
+    bool protection = false;
+    std::string password = "1234";
+    std::string master = "ABCDEFGHIJKLMNOP";
+
+    // [tracker]: behaviour
+    unsigned latencyMs = 0;
+    std::set<std::string> silent;
+    std::set<std::string> wrong;
+    std::set<std::string> noCmd;
+    std::optional<unsigned> answerLimit;
+    bool trace = false;
+    bool lockReads = true;
+    bool readProfileActivates = false;
+    int batteryMv = 4120;
+    int temperature = 23;
+    bool debugPort = true;
+
+    // [tests]: stage lists, "STAGE:RESULT" items in poll order
+    std::vector<std::string> smtpTest;
+    std::vector<std::string> smsTest;
+    std::vector<std::string> srvTest;
+
+    // [settings] and [profile0]..[profile6]: initial stored values
+    IniFile::Section settings;
+    std::array<IniFile::Section, ProfileCount> profiles;
+
+    // Problems found while reading; the tracker still works with defaults.
+    std::vector<std::string> problems;
+
+    static Scenario fromIni(const IniFile &ini);
+    static Scenario fromFile(const std::string &path);
+
+    // The text of the scenario file for the tracker that counts as attached
+    // on a fresh machine.
+    static std::string defaultText();
+
+    // Major x 100 + minor of "KVMT-major.minor"; 0 when it does not match,
+    // as the configurator reads it.
+    int firmware() const;
+    // The list name, cut to the 21 characters a list entry holds.
+    std::string deviceName() const;
+};
+
+std::vector<std::string> splitList(const std::string &text, char separator = ',');
+
+} // namespace kvtracker
