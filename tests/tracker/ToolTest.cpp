@@ -83,6 +83,11 @@ TEST(Tool, RefusesBrokenScenariosAndUnknownCommands)
     EXPECT_NE(bad.output.find("accelerometer"), std::string::npos) << bad.output;
     EXPECT_NE(bad.output.find("version"), std::string::npos) << bad.output;
     EXPECT_EQ(attachedCount(), 1u) << "nothing plugged";
+    std::ofstream(file) << "[tracker]\nserial=1\n[settings]\nMAPFORMAT=7\nNOSUCHKEY=1\n";
+    const ToolRun refused = runTool("plug --scenario " + file);
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.output.find("MAPFORMAT"), std::string::npos) << refused.output;
+    EXPECT_NE(refused.output.find("NOSUCHKEY"), std::string::npos) << refused.output;
     EXPECT_NE(runTool("plug --scenario /nonexistent.ini").exitCode, 0);
     EXPECT_NE(runTool("jump").exitCode, 0);
     EXPECT_EQ(runTool("--help").exitCode, 0);

@@ -2,6 +2,7 @@
 
 #include "KeyTable.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -587,19 +588,18 @@ void VirtualTracker::applyScenarioSettings()
         }
         const int saved = viewProfile_;
         viewProfile_ = profile;
-        if (!storeSetting(*spec, value))
-            scenario_.problems.push_back("setting " + key + "=" + traceText(value) + " refused");
+        // A per-profile key in [settings] sets all profiles alike.
+        const int last = profile < 0 ? ProfileCount - 1 : profile;
+        bool refused = false;
+        for (viewProfile_ = std::max(profile, 0); viewProfile_ <= last; ++viewProfile_)
+            refused = !storeSetting(*spec, value) || refused;
         viewProfile_ = saved;
+        if (refused)
+            scenario_.problems.push_back("setting " + key + "=" + traceText(value) + " refused");
     };
     for (const auto &[key, value] : scenario_.settings) {
         const KeySpec *spec = findSettingKey(key);
-        if (spec && spec->scope == KeyScope::Profile) {
-            // A per-profile key in [settings] sets all profiles alike.
-            for (int p = 0; p < ProfileCount; ++p)
-                apply(key, value, p);
-        } else {
-            apply(key, value, 0);
-        }
+        apply(key, value, spec && spec->scope == KeyScope::Profile ? -1 : 0);
     }
     for (int p = 0; p < ProfileCount; ++p) {
         for (const auto &[key, value] : scenario_.profiles[static_cast<std::size_t>(p)]) {

@@ -2,6 +2,7 @@
 #include "AttachedFolder.h"
 #include "IniFile.h"
 #include "Scenario.h"
+#include "VirtualTracker.h"
 
 #include "kvtracker_home.h"
 
@@ -83,7 +84,9 @@ int plug(const std::vector<std::string> &args)
             ini.set("tracker", key, value);
         text = ini.serialise();
     }
-    const Scenario scenario = Scenario::fromIni(ini);
+    // A tracker built in memory checks the settings as the library will.
+    const kvtracker::VirtualTracker probe(Scenario::fromIni(ini), std::string());
+    const Scenario &scenario = probe.scenario();
     if (!scenario.problems.empty()) {
         for (const auto &problem : scenario.problems)
             std::fprintf(stderr, "kvtracker: scenario: %s\n", problem.c_str());

@@ -1,0 +1,73 @@
+// Protects the engine pieces below the C interface: byte-exact INI round
+// trips and a tracker clock that runs on from the time it was set.
+#include "IniFile.h"
+#include "VirtualTracker.h"
+
+#include <gtest/gtest.h>
+
+using kvtracker::IniFile;
+using kvtracker::Scenario;
+using kvtracker::VirtualTracker;
+
+TEST(IniFile, ValuesRoundTripByteForByte)
+{
+    const std::string values[] = {
+        std::string("\xFF\xFF\xFF\xFF"),
+        std::string("\xCF\xF0\xE8\xE2\xE5\xF2 \xEC\xE8\xF0"), // Windows-1251 with an inner blank
+        std::string(" edge blanks "),
+        std::string("back\\slash \\x41 not an escape"),
+        std::string("line\nbreak\r\x01\x7F"),
+        std::string("semi;colon=equals"),
+        std::string(),
+    };
+    IniFile ini;
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        ini.set("settings", "K" + std::to_string(i), values[i]);
+    const IniFile again = IniFile::parse(ini.serialise());
+    EXPECT_TRUE(again.errors().empty());
+    for (std::size_t i = 0; i < std::size(values); ++i)
+        EXPECT_EQ(again.value("settings", "K" + std::to_string(i)), values[i]) << i;
+    EXPECT_EQ(IniFile::parse(again.serialise()).serialise(), ini.serialise());
+}
+
+TEST(IniFile, HandWrittenFilesAreReadLeniently)
+{
+    const IniFile ini = IniFile::parse("; comment\r\n[tracker]\r\n  serial = 5001500  \r\nbroken line\r\n"
+                                       "path=C:\\trackers\\a.ini\r\n[settings\r\n");
+    EXPECT_EQ(ini.value("tracker", "serial"), "5001500");
+    EXPECT_EQ(ini.value("tracker", "path"), "C:\\trackers\\a.ini");
+    EXPECT_EQ(ini.errors().size(), 2u);
+}
+
+TEST(TrackerClock, RunsOnFromTheTimeSet)
+{
+    using namespace std::chrono;
+    sys_seconds now = sys_days(2024y / January / 10) + hours(8) + minutes(30) + seconds(15);
+    VirtualTracker tracker(Scenario{}, std::string(), [&] { return system_clock::time_point(now); });
+    EXPECT_EQ(tracker.exchange("SETTIME=?;"), "SETTIME=11:30,10.01.2024,3,0;") << "zone 3 at first";
+    EXPECT_EQ(tracker.exchange("SETTIME=23:59,31.12.2015,5,1;"), "SETTIME=23:59,31.12.2015,5,1;");
+    now += minutes(2);
+    EXPECT_EQ(tracker.exchange("SETTIME=?;"), "SETTIME=00:01,01.01.2016,5,1;");
+}
+
+TEST(TrackerClock, OldFirmwareKeepsNoSummerTime)
+{
+    using namespace std::chrono;
+    const sys_seconds now = sys_days(2024y / March / 1) + hours(0);
+    Scenario old;
+    old.version = "KVMT-1.34";
+    VirtualTracker tracker(old, std::string(), [&] { return system_clock::time_point(now); });
+    EXPECT_EQ(tracker.exchange("SETTIME=7:5,29.2.2024,-2;"), "SETTIME=07:05,29.02.2024,-2;");
+}
+
+TEST(ScenarioCheck, RefusedSettingsAreReportedNotApplied)
+{
+    Scenario scenario;
+    scenario.settings["SERVERPERIOD"] = "700,0,0";
+    scenario.settings["GSMAPN"] = "ok.apn";
+    VirtualTracker tracker(scenario, std::string());
+    ASSERT_EQ(tracker.scenario().problems.size(), 1u);
+    EXPECT_NE(tracker.scenario().problems[0].find("SERVERPERIOD"), std::string::npos);
+    EXPECT_EQ(tracker.exchange("SERVERPERIOD=?;"), "SERVERPERIOD=24,0,0;");
+    EXPECT_EQ(tracker.exchange("GSMAPN=?;"), "GSMAPN=ok.apn;");
+}
