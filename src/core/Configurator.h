@@ -9,7 +9,11 @@
 #include "device/LinkFlags.h"
 #include "device/MonotonicClock.h"
 #include "settings/DeviceSettings.h"
+#include "settings/KeyTable.h"
+#include "settings/ReadSequence.h"
+#include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
+#include "settings/WriteSequence.h"
 
 namespace kvmt {
 
@@ -37,6 +41,17 @@ public:
     LinkFlags &flags() { return m_flags; }
     bool isConnected() const { return m_flags.testFlag(LinkFlag::Connected); }
     EventLog &log() { return m_log; }
+    SettingsBuffer &settingsBuffer() { return m_settingsBuffer; }
+    KeyTable &keyTable() { return m_keyTable; }
+    ReadSequence &reader() { return m_reader; }
+    WriteSequence &writer() { return m_writer; }
+
+    // The program's folder: automatic profile copies and the "ATG" password
+    // lists go there. Empty until the shell sets it.
+    void setExeDir(const QString &dir) { m_writer.setExeDir(dir); }
+    void readSettings(bool fromFile) { m_reader.readSettings(fromFile); }
+    bool writeSettings(bool toFile) { return m_writer.writeSettings(toFile); }
+    void btSaveClick() { m_writer.btSaveClick(m_reader); }
 
 private:
     EventLog &m_log;
@@ -48,6 +63,10 @@ private:
     TrackerIdentity m_identity;
     LinkFlags m_flags;
     ConnectionMonitor m_monitor;
+    SettingsBuffer m_settingsBuffer;
+    KeyTable m_keyTable;
+    ReadSequence m_reader;
+    WriteSequence m_writer;
 };
 
 } // namespace kvmt

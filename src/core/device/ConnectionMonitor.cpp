@@ -38,7 +38,10 @@ quint32 parseFirmwareVersion(const QByteArray &text)
 
 qint32 parseSerialNumber(const QByteArray &text)
 {
-    return strictInt(text.trimmed()).value_or(0);
+    // Out of the 32-bit range is "not a number" too, not a clipped one.
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? value : 0;
 }
 
 ConnectionMonitor::ConnectionMonitor(DeviceLink &link, DeviceSettings &settings, EventLog &log,

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QList>
 
+#include "device/CommandChannel.h"
 #include "device/DeviceLibrary.h"
 #include "device/MonotonicClock.h"
 
@@ -14,7 +15,7 @@ namespace kvmt {
 //
 // Failures are values, never exceptions: a write that could not be made shows
 // only as a missing reply, exactly as a tracker that did not answer.
-class DeviceLink
+class DeviceLink : public CommandChannel
 {
 public:
     // Capacity passed to every read; the reply buffers hold one byte more.
@@ -40,19 +41,19 @@ public:
     void closeDevice();
     bool hasHandle() const { return m_handle != nullptr; }
 
-    void sendCommand(const QByteArray &command);
+    void sendCommand(const QByteArray &command) override;
     // 0 after a reply arrived; otherwise a non-zero code (see kMaxReportedWaitMs).
-    int receiveReply();
+    int receiveReply() override;
     // Unsplit read for the test polls: 0 after a reply; otherwise non-zero and
     // rawReply() keeps the previous reply.
     int receiveRaw();
 
     const QByteArray &replyBuffer() const { return m_replyBuffer; }
     const QByteArray &rawReply() const { return m_rawReply; }
-    const QByteArray &replyKey() const { return m_replyKey; }
-    const QByteArray &replyValue() const { return m_replyValue; }
+    const QByteArray &replyKey() const override { return m_replyKey; }
+    const QByteArray &replyValue() const override { return m_replyValue; }
     // The profile-file lookup delivers its value through the same field.
-    void setReplyValue(const QByteArray &value) { m_replyValue = value; }
+    void setReplyValue(const QByteArray &value) override { m_replyValue = value; }
 
 private:
     bool ready() const { return m_library.isLoaded() && m_handle; }

@@ -110,6 +110,10 @@
     FLAG(cbCallOnNumber)                                                      \
     CONTROL(GroupBox12)                                                       \
     CONTROL(Label54)                                                          \
+    CONTROL(Label55)                                                          \
+    CONTROL(Label56)                                                          \
+    CONTROL(Label57)                                                          \
+    CONTROL(Label58)                                                          \
     CONTROL(Label59)                                                          \
     TEXT(edAccActHourBeg, 0, u"0")                                            \
     TEXT(edAccActMinBeg, 0, u"0")                                             \

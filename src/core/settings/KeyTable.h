@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+
+#include <functional>
+
+#include "settings/DeviceSettings.h"
+
+namespace kvmt {
+
+class EventLog;
+struct KeySpec;
+struct TrackerIdentity;
+
+// Every settings key of the protocol, in the order the tracker is read.
+#define KVMT_SETTINGS_KEYS(X)                                                                     \
+    X(ACCLEN) X(GSMPIN) X(GSMAPN) X(GSMAPNPASS) X(GSMAPNUSER) X(CHANGEPROFILEONCALL) X(SERVER)  \
+    X(SERVERPORT) X(SERVERPASS) X(SERVEREN) X(SERVERPERIOD) X(SMTPSSLEN) X(SMTPSERVER)          \
+    X(SMTPPORT) X(SMTPLOGIN) X(SMTPPASS) X(SMTPFROM) X(SMTPTO1) X(SMTPTO2) X(SMTPTO3)            \
+    X(SMTPTO4) X(SMTPEN) X(SMTPPERIOD) X(TRUSTNUMBER) X(SMSNUMBER1) X(SMSNUMBER2) X(SMSNUMBER3) \
+    X(SMSGATE) X(SMSEN) X(SMSPERIOD) X(DEVNAME) X(DELAYOFF) X(MAPFORMAT) X(MAPTEMPLATE1)         \
+    X(MAPTEMPLATE2) X(LBSDISABLE) X(INDOFF) X(DEBUGINFO) X(DATAWITHUSB) X(BALANCENUM)            \
+    X(BALANCELEVEL) X(ACCLSENSELEV) X(FASTMOVEDETECT) X(ACCLSETUPSEND) X(ACCLSENSETIMEOUT)       \
+    X(ACCLACTIVTIME) X(ACCLALARMCALL) X(CHANGEPROFILE) X(GPSEN) X(GPSPERIOD) X(ADCINFO) X(SETCP) \
+    X(SETTIME)
+
+enum class Key : int {
+#define KVMT_KEY_ENUM(name) name,
+    KVMT_SETTINGS_KEYS(KVMT_KEY_ENUM)
+#undef KVMT_KEY_ENUM
+    Count
+};
+
+// Where a read takes its answers from.
+enum class Source { Tracker, File };
+
+// The computer's clock as SETTIME sends it: local time, and the standard-time
+// offset from UTC (daylight saving not applied).
+struct LocalTime {
+    QDateTime local;
+    int standardOffsetMinutes = 0;
+};
+using LocalClock = std::function<LocalTime()>;
+LocalTime systemLocalTime();
+
+// The no-PIN value: the tracker reports an unset PIN as four 0xFF bytes,
+// the window shows it as "----".
+inline constexpr char kNoPinBytes[] = "\xFF\xFF\xFF\xFF";
+QString noPinText();         // the four bytes as the member holds them
+QString noPinShownText();    // "----"
+
+// Micro-degrees of a coordinate text: '.' is the decimal separator whatever
+// the locale, anything that is not such a number counts as 0, and the product
+// is rounded half away from zero (and kept within 32 bits).
+qint32 microDegrees(const QString &text);
+// A member's text read as a decimal whole number, 0 when it is not one.
+int wholeNumber(const QString &text);
+
+// The key table: for every key, its gates, how an answer is applied to the
+// members and how its command is built from them. Values cross into the
+// members as Windows-1251 and commands leave as Windows-1251.
+class KeyTable
+{
+public:
+    KeyTable(DeviceSettings &settings, TrackerIdentity &identity, EventLog &log,
+             LocalClock clock = systemLocalTime);
+
+    static const char *name(Key key);
+    // "KEY=?;"
+    static QByteArray query(Key key);
+    // "KEY error": the line of a key that got no answer; the same in every
+    // language of the window.
+    static QString errorLine(Key key);
+
+    bool readGateOpen(Key key, Source source) const;
+    bool writeGateOpen(Key key, Source target) const;
+
+    // An answer of the read sequence. replyKey is only consulted for a
+    // tracker's answer ("#ACCLEN", "NO_CMD").
+    void applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value);
+    // The tracker's answer to a command of the write sequence ("DEVLOCK;"
+    // replies never get here).
+    void applyEcho(Key key, const QByteArray &replyKey, const QByteArray &value);
+    // The command that writes the key from the members.
+    QByteArray command(Key key) const;
+
+private:
+    enum class Pass { Read, Echo };
+
+    void applyItems(const KeySpec &spec, const QByteArray &value, Pass pass);
+    QByteArray itemsValue(const KeySpec &spec) const;
+    void applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value);
+    void applyOptionalFlag(const KeySpec &spec, Source source, const QByteArray &replyKey,
+                           const QByteArray &value, Pass pass);
+    void applyMapFormat(const QByteArray &value, Pass pass);
+    void applyAdcInfo(const QByteArray &replyKey, const QByteArray &value);
+    void applyControlZone(const QByteArray &value);
+    void applyTime(const QByteArray &value);
+    QByteArray controlZoneValue() const;
+    QByteArray timeValue() const;
+    void logKeyError(Key key);
+
+    DeviceSettings &m_settings;
+    TrackerIdentity &m_identity;
+    EventLog &m_log;
+    LocalClock m_clock;
+};
+
+} // namespace kvmt

@@ -1,0 +1,91 @@
+#include "settings/ReadSequence.h"
+
+#include "device/CommandChannel.h"
+#include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
+#include "settings/KeyTable.h"
+#include "settings/SettingsBuffer.h"
+#include "settings/TrackerIdentity.h"
+
+namespace kvmt {
+
+namespace {
+
+// Not the table's own order: the profile entry names come between
+// ACCLALARMCALL and CHANGEPROFILE, and SMTPSSLEN shows cbSSL after it.
+constexpr Key kReadOrder[] = {
+    Key::ACCLEN, Key::GSMPIN, Key::GSMAPN, Key::GSMAPNPASS, Key::GSMAPNUSER, Key::CHANGEPROFILEONCALL,
+    Key::SERVER, Key::SERVERPORT, Key::SERVERPASS, Key::SERVEREN, Key::SERVERPERIOD, Key::SMTPSSLEN,
+    Key::SMTPSERVER, Key::SMTPPORT, Key::SMTPLOGIN, Key::SMTPPASS, Key::SMTPFROM, Key::SMTPTO1, Key::SMTPTO2,
+    Key::SMTPTO3, Key::SMTPTO4, Key::SMTPEN, Key::SMTPPERIOD, Key::TRUSTNUMBER, Key::SMSNUMBER1,
+    Key::SMSNUMBER2, Key::SMSNUMBER3, Key::SMSGATE, Key::SMSEN, Key::SMSPERIOD, Key::DEVNAME, Key::DELAYOFF,
+    Key::MAPFORMAT, Key::MAPTEMPLATE1, Key::MAPTEMPLATE2, Key::LBSDISABLE, Key::INDOFF, Key::DEBUGINFO,
+    Key::DATAWITHUSB, Key::BALANCENUM, Key::BALANCELEVEL, Key::ACCLSENSELEV, Key::FASTMOVEDETECT,
+    Key::ACCLSETUPSEND, Key::ACCLSENSETIMEOUT, Key::ACCLACTIVTIME, Key::ACCLALARMCALL, Key::CHANGEPROFILE,
+    Key::GPSEN, Key::GPSPERIOD, Key::ADCINFO, Key::SETCP, Key::SETTIME,
+};
+
+// From this firmware on the tracker has two user profiles.
+constexpr quint32 kTwoUserProfilesFirmware = 144;
+constexpr int kFirstUserProfile = 5;
+
+} // namespace
+
+ReadSequence::ReadSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys,
+                           DeviceSettings &settings, const TrackerIdentity &identity, EventLog &log)
+    : m_channel(channel)
+    , m_buffer(buffer)
+    , m_keys(keys)
+    , m_settings(settings)
+    , m_identity(identity)
+    , m_log(log)
+{
+}
+
+void ReadSequence::readSettings(bool fromFile)
+{
+    const Source source = fromFile ? Source::File : Source::Tracker;
+    for (const Key key : kReadOrder) {
+        if (key == Key::CHANGEPROFILE)
+            setProfileEntryNames();
+        // Gates are taken per key: ACCLEN, read first, decides the
+        // accelerometer keys of this same run.
+        if (!m_keys.readGateOpen(key, source))
+            continue;
+
+        bool answered = false;
+        QByteArray replyKey;
+        if (fromFile) {
+            if (const std::optional<QByteArray> value = m_buffer.lookupKey(KeyTable::name(key))) {
+                m_channel.setReplyValue(*value);
+                answered = true;
+            }
+        } else {
+            m_channel.sendCommand(KeyTable::query(key));
+            // Any reply counts, also one without '=' ("NO_CMD", "DEVLOCK;").
+            answered = m_channel.receiveReply() == 0;
+            replyKey = m_channel.replyKey();
+        }
+
+        if (answered)
+            m_keys.applyRead(key, source, replyKey, m_channel.replyValue());
+        else if (key != Key::ACCLEN) // an unanswered ACCLEN changes nothing and says nothing
+            m_log.logEvent(KeyTable::errorLine(key), LogError);
+
+        if (key == Key::SMTPSSLEN)
+            m_settings.setVisible(F::cbSSL, true);
+    }
+}
+
+void ReadSequence::setProfileEntryNames()
+{
+    if (m_identity.firmwareVersion >= kTwoUserProfilesFirmware) {
+        m_settings.setItem(F::cbProfile, kFirstUserProfile, QStringLiteral("Пользовательский 1 (USR1)"));
+        m_settings.setItem(F::cbProfile, kFirstUserProfile + 1, QStringLiteral("Пользовательский 2 (USR2)"));
+    } else {
+        m_settings.setItem(F::cbProfile, kFirstUserProfile, QStringLiteral("Пользовательский (USR)"));
+        m_settings.truncateItems(F::cbProfile, kFirstUserProfile + 1);
+    }
+}
+
+} // namespace kvmt

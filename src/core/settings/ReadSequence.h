@@ -1,0 +1,37 @@
+#pragma once
+
+namespace kvmt {
+
+class CommandChannel;
+class DeviceSettings;
+class EventLog;
+class KeyTable;
+class SettingsBuffer;
+struct TrackerIdentity;
+
+// Fills the settings from the tracker, one query per key, or from the
+// profile file loaded into the settings buffer, one lookup per key. Both go
+// through the same keys in the same order with the same conversions; every
+// failure is reported by its own line as it happens and the run always goes
+// to its end. It holds nothing between runs and clears no member first: a key
+// skipped, unanswered or missing leaves its members as they were.
+class ReadSequence
+{
+public:
+    ReadSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys, DeviceSettings &settings,
+                 const TrackerIdentity &identity, EventLog &log);
+
+    void readSettings(bool fromFile);
+
+private:
+    void setProfileEntryNames();
+
+    CommandChannel &m_channel;
+    SettingsBuffer &m_buffer;
+    KeyTable &m_keys;
+    DeviceSettings &m_settings;
+    const TrackerIdentity &m_identity;
+    EventLog &m_log;
+};
+
+} // namespace kvmt

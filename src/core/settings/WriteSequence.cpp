@@ -1,0 +1,182 @@
+#include "settings/WriteSequence.h"
+
+#include "device/CommandChannel.h"
+#include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
+#include "settings/ReadSequence.h"
+#include "settings/SettingsBuffer.h"
+#include "text/Cp1251.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace kvmt {
+
+namespace {
+
+// Profile files list their lines in this order; it is not the reading order.
+constexpr Key kWriteOrder[] = {
+    Key::GSMPIN, Key::GSMAPNUSER, Key::GSMAPN, Key::GSMAPNPASS, Key::CHANGEPROFILEONCALL, Key::SERVER,
+    Key::SERVERPORT, Key::SERVERPASS, Key::SERVEREN, Key::SERVERPERIOD, Key::SMTPSSLEN, Key::SMTPSERVER,
+    Key::SMTPPORT, Key::SMTPLOGIN, Key::SMTPPASS, Key::SMTPFROM, Key::SMTPTO1, Key::SMTPTO2, Key::SMTPTO3,
+    Key::SMTPTO4, Key::SMTPEN, Key::SMTPPERIOD, Key::TRUSTNUMBER, Key::SMSNUMBER1, Key::SMSNUMBER2,
+    Key::SMSNUMBER3, Key::SMSGATE, Key::SMSEN, Key::SMSPERIOD, Key::DEVNAME, Key::DELAYOFF, Key::MAPFORMAT,
+    Key::MAPTEMPLATE1, Key::MAPTEMPLATE2, Key::LBSDISABLE, Key::DEBUGINFO, Key::DATAWITHUSB, Key::INDOFF,
+    Key::ACCLEN, Key::ACCLSETUPSEND, Key::ACCLSENSELEV, Key::FASTMOVEDETECT, Key::ACCLSENSETIMEOUT,
+    Key::ACCLACTIVTIME, Key::ACCLALARMCALL, Key::BALANCENUM, Key::BALANCELEVEL, Key::GPSEN, Key::GPSPERIOD,
+    Key::SETTIME, Key::SETCP, Key::CHANGEPROFILE,
+};
+
+const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
+
+bool isFileNameSafe(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') || c == u'-'
+        || c == u'_';
+}
+
+} // namespace
+
+QString serialFileStem(const QString &serial)
+{
+    QString stem = serial;
+    for (QChar &c : stem) {
+        if (!isFileNameSafe(c))
+            c = u'_';
+    }
+    return stem;
+}
+
+WriteSequence::WriteSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys,
+                             DeviceSettings &settings, const LinkFlags &flags, EventLog &log)
+    : m_channel(channel)
+    , m_buffer(buffer)
+    , m_keys(keys)
+    , m_settings(settings)
+    , m_flags(flags)
+    , m_log(log)
+{
+}
+
+QString WriteSequence::autoCopyPath() const
+{
+    const QString stem = serialFileStem(m_settings.text(F::pSerial));
+    if (m_exeDir.isEmpty())
+        return {};
+    return QDir(m_exeDir).filePath(stem + QStringLiteral(".atc"));
+}
+
+QString WriteSequence::passwordListPath() const
+{
+    const QString stem = serialFileStem(m_settings.text(F::pSerial));
+    if (m_exeDir.isEmpty())
+        return {};
+    return QDir(m_exeDir).filePath(QStringLiteral("ATG/") + stem + QStringLiteral(".atg"));
+}
+
+bool WriteSequence::writeSettings(bool toFile)
+{
+    const bool toTracker = !toFile;
+    if (toTracker && !m_flags.testFlag(LinkFlag::Connected))
+        return false;
+    const Source target = toFile ? Source::File : Source::Tracker;
+
+    m_buffer.resetFill();
+    appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
+    appendLine("VERSION=" + toCp1251(m_settings.text(F::pVersion)) + ';', "VERSION");
+    m_log.logEvent(QStringLiteral("Запись параметров"), LogSuccess);
+
+    if (m_settings.text(F::edPinCode) == noPinShownText())
+        m_settings.setText(F::edPinCode, noPinText());
+
+    for (const Key key : kWriteOrder) {
+        if (!m_keys.writeGateOpen(key, target))
+            continue;
+        // Commands are kept whole however long they get: the texts without a
+        // typing limit (time, balance level, time-out) may run past the 203
+        // characters a fixed command buffer would hold, and cutting them
+        // would send the tracker a value nobody typed.
+        const QByteArray command = m_keys.command(key);
+        appendLine(command, KeyTable::name(key));
+        if (toTracker)
+            sendAndApplyEcho(key, command);
+        if (key == Key::GSMPIN && m_settings.text(F::edPinCode) == noPinText())
+            m_settings.setText(F::edPinCode, noPinShownText());
+    }
+    if (toTracker)
+        saveConfig();
+
+    // Written also after failed keys: the copy records what was attempted.
+    return writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled());
+}
+
+void WriteSequence::btSaveClick(ReadSequence &reader)
+{
+    if (!m_flags.testFlag(LinkFlag::Connected))
+        return;
+    writeSettings(false);
+    m_log.logEvent(QStringLiteral("Чтение параметров"), LogSuccess);
+    reader.readSettings(false);
+}
+
+void WriteSequence::appendLine(const QByteArray &line, const char *what)
+{
+    if (m_buffer.appendLine(line))
+        return;
+    // The command itself still goes to the tracker; only the file lacks it.
+    m_log.logEvent(QStringLiteral("Строка %1 не поместилась в буфер профиля и не будет записана в файл")
+                       .arg(QString::fromLatin1(what)),
+                   LogError);
+}
+
+void WriteSequence::sendAndApplyEcho(Key key, const QByteArray &command)
+{
+    m_channel.sendCommand(command);
+    if (m_channel.receiveReply() != 0) {
+        m_log.logEvent(KeyTable::errorLine(key), LogError);
+        return;
+    }
+    // A locked tracker refuses every setting; the members keep what the
+    // user gave them.
+    if (m_channel.replyKey() == kLockedReply)
+        return;
+    m_keys.applyEcho(key, m_channel.replyKey(), m_channel.replyValue());
+}
+
+void WriteSequence::saveConfig()
+{
+    m_channel.sendCommand(QByteArrayLiteral("SAVECONFIG=1;"));
+    if (m_channel.receiveReply() != 0) {
+        m_log.logEvent(QStringLiteral("SAVECONFIG error"), LogError);
+        return;
+    }
+    writePasswordList();
+}
+
+bool WriteSequence::writePasswordList()
+{
+    const QString path = passwordListPath();
+    if (!path.isEmpty())
+        QDir().mkpath(QFileInfo(path).absolutePath());
+    const QByteArray text = "Korvel database 1.3\r\n1 records\r\n" + toCp1251(m_settings.text(F::pSerial))
+                          + ":\tPASSWORD=" + toCp1251(m_settings.text(F::edServerPass)) + ';';
+    return writeFile(path, text);
+}
+
+bool WriteSequence::writeFile(const QString &path, const QByteArray &bytes)
+{
+    if (!path.isEmpty()) {
+        QSaveFile file(path);
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+            return true;
+    }
+    // Said aloud: a profile or password list that silently failed to land
+    // would be taken for saved.
+    m_log.logEvent(path.isEmpty() ? QStringLiteral("Не удалось записать файл: папка программы не задана")
+                                  : QStringLiteral("Не удалось записать файл %1").arg(QDir::toNativeSeparators(path)),
+                   LogError);
+    return false;
+}
+
+} // namespace kvmt

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "device/LinkFlags.h"
+#include "settings/KeyTable.h"
+
+namespace kvmt {
+
+class CommandChannel;
+class EventLog;
+class ReadSequence;
+class SettingsBuffer;
+
+// Turns the settings into one command per key, in a fixed order. Every
+// command becomes a line of the settings buffer; to a tracker it is also sent
+// and the tracker's echo applied back, then the tracker is told to store its
+// settings and the password list is written. The lines always end in a
+// profile file: the one the user chose, or the tracker's automatic copy in
+// the program's folder.
+class WriteSequence
+{
+public:
+    WriteSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys, DeviceSettings &settings,
+                  const LinkFlags &flags, EventLog &log);
+
+    // Where the automatic copies and the "ATG" folder go.
+    void setExeDir(const QString &dir) { m_exeDir = dir; }
+    const QString &exeDir() const { return m_exeDir; }
+    // The profile file a write to a file goes to, as the save command chose it.
+    void setSaveFileName(const QString &name) { m_saveFileName = name; }
+
+    // To the tracker (only while one is connected) or to the save file.
+    // Returns whether the profile file was written; every failure on the way
+    // has been logged by then.
+    bool writeSettings(bool toFile);
+    // The Save button: write to the tracker, then read everything back so
+    // the window shows what the tracker now holds.
+    void btSaveClick(ReadSequence &reader);
+
+    // The automatic copy and the password list of the tracker in pSerial;
+    // empty while no program folder is set.
+    QString autoCopyPath() const;
+    QString passwordListPath() const;
+
+private:
+    void appendLine(const QByteArray &line, const char *what);
+    void sendAndApplyEcho(Key key, const QByteArray &command);
+    void saveConfig();
+    bool writePasswordList();
+    bool writeFile(const QString &path, const QByteArray &bytes);
+
+    CommandChannel &m_channel;
+    SettingsBuffer &m_buffer;
+    KeyTable &m_keys;
+    DeviceSettings &m_settings;
+    const LinkFlags &m_flags;
+    EventLog &m_log;
+    QString m_exeDir;
+    QString m_saveFileName;
+};
+
+// The serial number as part of a file name. It comes from the tracker, so
+// anything but letters, digits, '-' and '_' becomes '_': a reply can never
+// steer a file out of its folder. Serials as trackers send them (digits) and
+// the dashes shown without a tracker stay as they are.
+QString serialFileStem(const QString &serial);
+
+} // namespace kvmt

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+#include <functional>
+
+#include "device/UserPrompts.h"
+
+namespace kvmt::test {
+
+// Answers the core's questions as a test scripted them, and remembers what
+// was asked.
+class ScriptedPrompts final : public UserPrompts
+{
+public:
+    void showError(const QString &caption, const QString &text) override { errors.append({caption, text}); }
+    std::optional<QByteArray> askDevicePassword() override
+    {
+        ++passwordRequests;
+        if (whileAsking)
+            whileAsking();
+        return password;
+    }
+    void closeProgram() override { ++closeRequests; }
+
+    struct Error {
+        QString caption;
+        QString text;
+    };
+    QList<Error> errors;
+    std::optional<QByteArray> password;
+    // Runs while the password "dialog" is open, as timers would.
+    std::function<void()> whileAsking;
+    int passwordRequests = 0;
+    int closeRequests = 0;
+};
+
+} // namespace kvmt::test
