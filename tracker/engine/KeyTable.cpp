@@ -8,28 +8,28 @@ namespace {
 
 constexpr long MaxPeriodHours = 648; // 27 days, the longest period the firmware keeps
 
-KeySpec text(std::string_view name, std::size_t limit, int firmware = 0)
+KeyRule text(std::string_view name, std::size_t limit, int firmware = 0)
 {
-    return KeySpec{name, KeyKind::Text, KeyScope::Global, firmware, limit, {}};
+    return KeyRule{name, KeyKind::Text, KeyScope::Global, firmware, limit, {}};
 }
 
-KeySpec numbers(std::string_view name, std::vector<ItemRange> items, int firmware = 0,
+KeyRule numbers(std::string_view name, std::vector<ItemRange> items, int firmware = 0,
                 KeyScope scope = KeyScope::Global)
 {
-    return KeySpec{name, KeyKind::Numbers, scope, firmware, 0, std::move(items)};
+    return KeyRule{name, KeyKind::Numbers, scope, firmware, 0, std::move(items)};
 }
 
-KeySpec flag(std::string_view name, int firmware = 0, KeyScope scope = KeyScope::Global)
+KeyRule flag(std::string_view name, int firmware = 0, KeyScope scope = KeyScope::Global)
 {
     return numbers(name, {{0, 1}}, firmware, scope);
 }
 
-KeySpec special(std::string_view name, int firmware = 0, KeyScope scope = KeyScope::Global)
+KeyRule special(std::string_view name, int firmware = 0, KeyScope scope = KeyScope::Global)
 {
-    return KeySpec{name, KeyKind::Special, scope, firmware, 0, {}};
+    return KeyRule{name, KeyKind::Special, scope, firmware, 0, {}};
 }
 
-std::vector<KeySpec> buildTable()
+std::vector<KeyRule> buildTable()
 {
     const ItemRange hours{0, MaxPeriodHours};
     const ItemRange minutes{0, 59};
@@ -99,16 +99,16 @@ std::vector<KeySpec> buildTable()
 
 } // namespace
 
-const std::vector<KeySpec> &settingKeys()
+const std::vector<KeyRule> &settingKeys()
 {
-    static const std::vector<KeySpec> table = buildTable();
+    static const std::vector<KeyRule> table = buildTable();
     return table;
 }
 
-const KeySpec *findSettingKey(std::string_view name)
+const KeyRule *findSettingKey(std::string_view name)
 {
     const auto &table = settingKeys();
-    const auto it = std::find_if(table.begin(), table.end(), [&](const KeySpec &k) { return k.name == name; });
+    const auto it = std::find_if(table.begin(), table.end(), [&](const KeyRule &k) { return k.name == name; });
     return it == table.end() ? nullptr : &*it;
 }
 
@@ -129,18 +129,18 @@ std::optional<long> parseWholeNumber(std::string_view text)
     return negative ? -value : value;
 }
 
-std::optional<std::string> normaliseNumbers(const KeySpec &spec, std::string_view value, int lastProfile)
+std::optional<std::string> normaliseNumbers(const KeyRule &rule, std::string_view value, int lastProfile)
 {
     std::string out;
     std::size_t start = 0;
-    for (std::size_t item = 0; item < spec.items.size(); ++item) {
+    for (std::size_t item = 0; item < rule.items.size(); ++item) {
         const auto comma = value.find(',', start);
-        const bool last = item + 1 == spec.items.size();
+        const bool last = item + 1 == rule.items.size();
         if (last != (comma == std::string_view::npos))
             return std::nullopt; // too few or too many items
         const auto piece = value.substr(start, last ? std::string_view::npos : comma - start);
         const auto n = parseWholeNumber(piece);
-        const ItemRange &range = spec.items[item];
+        const ItemRange &range = rule.items[item];
         const long high = range.profileIndex ? lastProfile : range.high;
         if (!n || *n < range.low || *n > high)
             return std::nullopt;

@@ -28,7 +28,7 @@ struct ItemRange
     bool profileIndex = false; // high is the last profile of the firmware
 };
 
-struct KeySpec
+struct KeyRule
 {
     std::string_view name;
     KeyKind kind = KeyKind::Text;
@@ -38,14 +38,14 @@ struct KeySpec
     std::vector<ItemRange> items;
 };
 
-const KeySpec *findSettingKey(std::string_view name);
-const std::vector<KeySpec> &settingKeys();
+const KeyRule *findSettingKey(std::string_view name);
+const std::vector<KeyRule> &settingKeys();
 
 // Whole decimal number with an optional minus sign, nothing else.
 std::optional<long> parseWholeNumber(std::string_view text);
 
 // Validates a Numbers value and writes it back without leading zeros, or
 // gives nothing when an item is missing, not a number or out of range.
-std::optional<std::string> normaliseNumbers(const KeySpec &spec, std::string_view value, int lastProfile);
+std::optional<std::string> normaliseNumbers(const KeyRule &rule, std::string_view value, int lastProfile);
 
 } // namespace kvtracker

@@ -227,8 +227,8 @@ std::optional<std::string> VirtualTracker::respond(const std::string &command)
 
     enum class Family { Identity, Adc, Security, Save, ReadProfile, Test, Close, Setting, Unknown };
     Family family = Family::Unknown;
-    const KeySpec *spec = findSettingKey(key);
-    if (spec)
+    const KeyRule *rule = findSettingKey(key);
+    if (rule)
         family = Family::Setting;
     else if (key == "NUMBER" || key == "VERSION")
         family = Family::Identity;
@@ -247,7 +247,7 @@ std::optional<std::string> VirtualTracker::respond(const std::string &command)
     if (family == Family::Unknown)
         return NoCommand;
 
-    if (spec && spec->minFirmware > firmware_)
+    if (rule && rule->minFirmware > firmware_)
         return NoCommand;
     // SSL mail came with the hardware revision that starts at this serial.
     if (key == "SMTPSSLEN" && parseWholeNumber(scenario_.serial).value_or(0) < 5001500)
@@ -303,7 +303,7 @@ std::optional<std::string> VirtualTracker::respond(const std::string &command)
         unlocked_ = false;
         return reply(key, value);
     case Family::Setting:
-        return settingReply(*spec, value, query);
+        return settingReply(*rule, value, query);
     case Family::Unknown:
         break;
     }
@@ -330,26 +330,26 @@ std::optional<std::string> VirtualTracker::bootLoaderCommand(const std::string &
     return NoCommand;
 }
 
-std::string VirtualTracker::settingReply(const KeySpec &spec, const std::string &value, bool query)
+std::string VirtualTracker::settingReply(const KeyRule &rule, const std::string &value, bool query)
 {
-    const std::string key(spec.name);
+    const std::string key(rule.name);
     if (query) {
         if (key == "ACCLEN")
-            return reply("#ACCLEN", storedValue(spec) + "," + (scenario_.accelerometer ? "1" : "0"));
-        return reply(key, storedValue(spec));
+            return reply("#ACCLEN", storedValue(rule) + "," + (scenario_.accelerometer ? "1" : "0"));
+        return reply(key, storedValue(rule));
     }
-    const auto stored = storeSetting(spec, value);
+    const auto stored = storeSetting(rule, value);
     if (!stored)
         return wrong(key);
     return reply(key, *stored);
 }
 
-std::string VirtualTracker::storedValue(const KeySpec &spec) const
+std::string VirtualTracker::storedValue(const KeyRule &rule) const
 {
-    const std::string key(spec.name);
+    const std::string key(rule.name);
     if (key == "SETTIME")
         return clockText();
-    if (spec.scope == KeyScope::Profile) {
+    if (rule.scope == KeyScope::Profile) {
         const auto &profile = profiles_[static_cast<std::size_t>(viewProfile_)];
         const auto it = profile.find(key);
         std::string value = it == profile.end() ? "0" : it->second;
@@ -363,19 +363,19 @@ std::string VirtualTracker::storedValue(const KeySpec &spec) const
     return it == global_.end() ? std::string() : it->second;
 }
 
-std::optional<std::string> VirtualTracker::storeSetting(const KeySpec &spec, const std::string &value)
+std::optional<std::string> VirtualTracker::storeSetting(const KeyRule &rule, const std::string &value)
 {
-    const std::string key(spec.name);
+    const std::string key(rule.name);
     auto &profile = profiles_[static_cast<std::size_t>(viewProfile_)];
-    switch (spec.kind) {
+    switch (rule.kind) {
     case KeyKind::Text:
-        global_[key] = value.substr(0, spec.maxLength);
+        global_[key] = value.substr(0, rule.maxLength);
         return global_[key];
     case KeyKind::Numbers: {
-        const auto normal = normaliseNumbers(spec, value, lastProfile());
+        const auto normal = normaliseNumbers(rule, value, lastProfile());
         if (!normal)
             return std::nullopt;
-        (spec.scope == KeyScope::Profile ? profile : global_)[key] = *normal;
+        (rule.scope == KeyScope::Profile ? profile : global_)[key] = *normal;
         return normal;
     }
     case KeyKind::Special:
@@ -391,7 +391,7 @@ std::optional<std::string> VirtualTracker::storeSetting(const KeySpec &spec, con
         return global_[key];
     }
     if (key == "SMSEN") {
-        static const KeySpec twoFlags{"SMSEN", KeyKind::Numbers, KeyScope::Profile, 0, 0, {{0, 1}, {0, 1}}};
+        static const KeyRule twoFlags{"SMSEN", KeyKind::Numbers, KeyScope::Profile, 0, 0, {{0, 1}, {0, 1}}};
         const auto normal = normaliseNumbers(twoFlags, value, lastProfile());
         if (!normal)
             return std::nullopt;
@@ -581,8 +581,8 @@ void VirtualTracker::applyScenarioSettings()
     // Scenario values take the same path as commands, so a scenario cannot
     // give a tracker a value it would refuse over the wire.
     auto apply = [&](const std::string &key, const std::string &value, int profile) {
-        const KeySpec *spec = findSettingKey(key);
-        if (!spec) {
+        const KeyRule *rule = findSettingKey(key);
+        if (!rule) {
             scenario_.problems.push_back("unknown setting " + key);
             return;
         }
@@ -592,24 +592,24 @@ void VirtualTracker::applyScenarioSettings()
         const int last = profile < 0 ? ProfileCount - 1 : profile;
         bool refused = false;
         for (viewProfile_ = std::max(profile, 0); viewProfile_ <= last; ++viewProfile_)
-            refused = !storeSetting(*spec, value) || refused;
+            refused = !storeSetting(*rule, value) || refused;
         viewProfile_ = saved;
         if (refused)
             scenario_.problems.push_back("setting " + key + "=" + traceText(value) + " refused");
     };
     for (const auto &[key, value] : scenario_.settings) {
-        const KeySpec *spec = findSettingKey(key);
-        apply(key, value, spec && spec->scope == KeyScope::Profile ? -1 : 0);
+        const KeyRule *rule = findSettingKey(key);
+        apply(key, value, rule && rule->scope == KeyScope::Profile ? -1 : 0);
     }
     for (int p = 0; p < ProfileCount; ++p) {
         for (const auto &[key, value] : scenario_.profiles[static_cast<std::size_t>(p)]) {
-            const KeySpec *spec = findSettingKey(key);
+            const KeyRule *rule = findSettingKey(key);
             std::string v = value;
             // SMSEN=S alone is allowed in a profile section; the gateway
             // switch then stays as it is.
             if (key == "SMSEN" && v.find(',') == std::string::npos)
                 v += "," + global_[SmsGatewayKey];
-            if (spec && spec->scope != KeyScope::Profile)
+            if (rule && rule->scope != KeyScope::Profile)
                 scenario_.problems.push_back("[profile" + std::to_string(p) + "] " + key + " is not a profile setting");
             else
                 apply(key, v, p);

@@ -19,7 +19,7 @@
 
 namespace kvtracker {
 
-struct KeySpec;
+struct KeyRule;
 
 class VirtualTracker
 {
@@ -58,9 +58,9 @@ private:
 
     std::optional<std::string> respond(const std::string &command);
     std::optional<std::string> bootLoaderCommand(const std::string &command);
-    std::string settingReply(const KeySpec &spec, const std::string &value, bool query);
-    std::optional<std::string> storeSetting(const KeySpec &spec, const std::string &value);
-    std::string storedValue(const KeySpec &spec) const;
+    std::string settingReply(const KeyRule &rule, const std::string &value, bool query);
+    std::optional<std::string> storeSetting(const KeyRule &rule, const std::string &value);
+    std::string storedValue(const KeyRule &rule) const;
     std::string securityCommand(const std::string &key, const std::string &value, bool query);
     std::string testCommand(Test test, const std::string &key, const std::string &value, bool query);
 
