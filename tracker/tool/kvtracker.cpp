@@ -126,9 +126,13 @@ int list()
     for (const auto &entry : entries) {
         const Scenario scenario = entry.builtIn ? Scenario::fromIni(IniFile::parse(Scenario::defaultText()))
                                                 : Scenario::fromFile(entry.path);
-        std::printf("%-22s %-10s %s%s\n", scenario.deviceName().c_str(), scenario.version.c_str(),
+        std::string stem = entry.fileName.substr(0, entry.fileName.size() - 4);
+        const auto port = IniFile::load(folder.home() + "/ports/" + stem);
+        const std::string portPath = port ? port->value("port", "path", "") : std::string();
+        std::printf("%-22s %-10s %s%s%s\n", scenario.deviceName().c_str(), scenario.version.c_str(),
                     entry.builtIn ? "(default, nothing configured)" : entry.fileName.c_str(),
-                    scenario.protection ? "  protected" : "");
+                    scenario.protection ? "  protected" : "",
+                    portPath.empty() ? "" : ("  debug port " + portPath).c_str());
     }
     return 0;
 }
