@@ -237,7 +237,7 @@ constexpr std::array<Spec, size_t(Key::Count)> kSpecs = {{
     {.key = Key::GPSEN, .parts = {strictFlag(F::cbOnlyGPSEn)}},
     {.key = Key::GPSPERIOD, .parts = {hourMin(F::edGPSHour), hourMin(F::edGPSMin)}},
     {.key = Key::ADCINFO, .codec = Codec::AdcInfo, .read = kTrackerOnly, .write = kNeverWritten},
-    {.key = Key::SETCP, .codec = Codec::ControlZone},
+    {.key = Key::SETCP, .codec = Codec::ControlZone, .ruleAfterRead = F::cbCZ_En_Control},
     {.key = Key::SETTIME, .codec = Codec::Time},
 }};
 // clang-format on

@@ -1,0 +1,83 @@
+// Protects the settings buffer: the key lookup that profile files are read
+// with, and that nothing is ever stored or read past the buffer.
+#include "settings/SettingsBuffer.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvmt;
+
+namespace {
+
+std::optional<QByteArray> lookup(const QByteArray &file, const char *key)
+{
+    SettingsBuffer buffer;
+    EXPECT_EQ(buffer.load(file), SettingsBuffer::LoadResult::Loaded);
+    return buffer.lookupKey(key);
+}
+
+} // namespace
+
+TEST(SettingsBuffer, LookupMatchesWholeKeysCaseSensitivelyAndTheFirstWins)
+{
+    const QByteArray file = "SMTPTO10=x;\r\nGSMPIN=1111;\r\nGSMPIN=2222;\r\nsmtpto1=y;\r\nSMTPTO1=z;\r\nEMPTY=;\r\n";
+    EXPECT_EQ(lookup(file, "GSMPIN"), QByteArray("1111"));
+    EXPECT_EQ(lookup(file, "SMTPTO1"), QByteArray("z"));
+    EXPECT_EQ(lookup(file, "EMPTY"), QByteArray(""));
+    EXPECT_EQ(lookup(file, "SMTPTO"), std::nullopt);
+    EXPECT_EQ(lookup(file, "MISSING"), std::nullopt);
+}
+
+TEST(SettingsBuffer, SingleByteLineEndsLeaveOnlyTheFirstEntryReadable)
+{
+    const QByteArray file = "A=1;\nB=2;\nC=3;\n";
+    EXPECT_EQ(lookup(file, "A"), QByteArray("1"));
+    EXPECT_EQ(lookup(file, "B"), std::nullopt);
+    EXPECT_EQ(lookup(file, "C"), std::nullopt);
+    EXPECT_EQ(lookup("A=1;\r\nB=2", "B"), std::nullopt); // no closing ';'
+}
+
+TEST(SettingsBuffer, LookupNeverReadsPastTheLoadedBytes)
+{
+    SettingsBuffer buffer;
+    ASSERT_EQ(buffer.load("FIRST=1;\r\nSECOND=2;\r\n"), SettingsBuffer::LoadResult::Loaded);
+    ASSERT_EQ(buffer.load("FIRST=9;\r\n"), SettingsBuffer::LoadResult::Loaded);
+    EXPECT_EQ(buffer.lookupKey("FIRST"), QByteArray("9"));
+    EXPECT_EQ(buffer.lookupKey("SECOND"), std::nullopt);
+    buffer.forgetLoaded();
+    EXPECT_EQ(buffer.lookupKey("FIRST"), std::nullopt);
+}
+
+TEST(SettingsBuffer, LoadRefusesEmptyAndOversizedFilesAndKeepsWhatItHeld)
+{
+    SettingsBuffer buffer;
+    ASSERT_EQ(buffer.load("K=v;\r\n"), SettingsBuffer::LoadResult::Loaded);
+    EXPECT_EQ(buffer.load(QByteArray()), SettingsBuffer::LoadResult::Empty);
+    EXPECT_EQ(buffer.load(QByteArray(SettingsBuffer::kCapacity + 1, 'x')), SettingsBuffer::LoadResult::TooLarge);
+    EXPECT_EQ(buffer.lookupKey("K"), QByteArray("v"));
+
+    QByteArray full = "K=" + QByteArray(SettingsBuffer::kCapacity - 5, 'w') + ";\r\n";
+    ASSERT_EQ(full.size(), SettingsBuffer::kCapacity);
+    EXPECT_EQ(buffer.load(full), SettingsBuffer::LoadResult::Loaded);
+    EXPECT_EQ(buffer.lookupKey("K")->size(), SettingsBuffer::kCapacity - 5);
+}
+
+TEST(SettingsBuffer, AppendRefusesALineThatWouldNotFitWholeAndKeepsTheRest)
+{
+    SettingsBuffer buffer;
+    ASSERT_TRUE(buffer.appendLine("A=1;"));
+    const QByteArray exact(SettingsBuffer::kCapacity - 6 - 2, 'x');
+    EXPECT_FALSE(buffer.appendLine(exact + 'y'));
+    EXPECT_EQ(buffer.fillLength(), 6);
+    EXPECT_TRUE(buffer.appendLine(exact));
+    EXPECT_EQ(buffer.fillLength(), SettingsBuffer::kCapacity);
+    EXPECT_FALSE(buffer.appendLine(""));
+    EXPECT_EQ(buffer.filled(), "A=1;\r\n" + exact + "\r\n");
+
+    // A write starts at the front again; what was loaded keeps its length.
+    ASSERT_EQ(buffer.load("GSMPIN=1;\r\nGSMAPN=apn;\r\n"), SettingsBuffer::LoadResult::Loaded);
+    buffer.resetFill();
+    ASSERT_TRUE(buffer.appendLine("GSMPIN=2;"));
+    EXPECT_EQ(buffer.loadedLength(), 24);
+    EXPECT_EQ(buffer.lookupKey("GSMPIN"), QByteArray("2"));
+    EXPECT_EQ(buffer.lookupKey("GSMAPN"), QByteArray("apn"));
+}
