@@ -1,0 +1,128 @@
+// Protects the look of the pages with the fonts the program runs with:
+// no control is cut by its page or box, no two controls cover each other,
+// and no caption is cut by its own control.
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
+#include <QStyleOptionGroupBox>
+
+#include "WindowFixture.h"
+
+namespace kvmt::test {
+namespace {
+
+const char *const kPages[] = {"TabSheet7", "GSMSetup", "TabSheet3", "TabSheet1", "TabSheet2",
+                              "TabSheet5", "TabSheet6", "TabSheet10", "TabSheet4"};
+
+QString describe(const QWidget *w)
+{
+    const QRect r = w->geometry();
+    return QStringLiteral("%1 (%2,%3 %4x%5)").arg(w->objectName()).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
+
+// The controls a page shows in its design state: named children of the
+// page and of its group boxes (a control's own parts carry no names).
+QList<QWidget *> shownControls(QWidget *container, QWidget *page)
+{
+    QList<QWidget *> controls;
+    for (QWidget *child : container->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_"))
+            && child->isVisibleTo(page))
+            controls.append(child);
+    }
+    return controls;
+}
+
+int titleBottom(QGroupBox *group)
+{
+    QStyleOptionGroupBox option;
+    option.initFrom(group);
+    option.text = group->title();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    return group->style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group).bottom();
+}
+
+// Room a control needs for its caption, or an empty size when it has none
+// that could be cut.
+QSize captionNeeds(QWidget *w)
+{
+    if (qobject_cast<QLabel *>(w) || (qobject_cast<QAbstractButton *>(w) && !w->inherits("QPushButton")))
+        return w->sizeHint();
+    if (auto *button = qobject_cast<QAbstractButton *>(w))
+        return {button->fontMetrics().horizontalAdvance(button->text()) + 8, button->fontMetrics().height()};
+    if (auto *group = qobject_cast<QGroupBox *>(w))
+        return {group->fontMetrics().horizontalAdvance(group->title()) + 16, 0};
+    return {};
+}
+
+void checkContainer(QWidget *container, QWidget *page)
+{
+    const QList<QWidget *> controls = shownControls(container, page);
+    auto *group = qobject_cast<QGroupBox *>(container);
+    const int top = group ? titleBottom(group) : 0;
+    for (QWidget *w : controls) {
+        EXPECT_TRUE(container->rect().contains(w->geometry()))
+            << describe(w).toStdString() << " is cut by " << describe(container).toStdString();
+        EXPECT_GT(w->y(), top) << describe(w).toStdString() << " covers the title of " << container->objectName().toStdString();
+        const QSize needs = captionNeeds(w);
+        EXPECT_LE(needs.width(), w->width()) << describe(w).toStdString() << " cuts its caption";
+        EXPECT_LE(needs.height(), w->height()) << describe(w).toStdString() << " cuts its caption";
+        if (auto *inner = qobject_cast<QGroupBox *>(w))
+            checkContainer(inner, page);
+    }
+    for (int i = 0; i < controls.size(); ++i) {
+        for (int j = i + 1; j < controls.size(); ++j) {
+            EXPECT_FALSE(controls[i]->geometry().intersects(controls[j]->geometry()))
+                << describe(controls[i]).toStdString() << " overlaps " << describe(controls[j]).toStdString();
+        }
+    }
+}
+
+TEST_F(WindowTest, PagesShowEveryControlWholeAndApart)
+{
+    for (const char *name : kPages) {
+        SCOPED_TRACE(name);
+        QWidget *page = control(name);
+        ASSERT_TRUE(page);
+        showPage(page);
+        checkContainer(page, page);
+    }
+}
+
+// The profile layout moves its caption over the sending check box and gives
+// it the profile's text; the longest of those must fit.
+TEST_F(WindowTest, ProfileCaptionsHaveRoomForTheLongestText)
+{
+    const QString longest = QStringLiteral("Определять координаты с периодом");
+    for (const char *name : {"Label62", "Label63", "Label64"}) {
+        SCOPED_TRACE(name);
+        auto *caption = control<QLabel>(name);
+        EXPECT_LE(caption->fontMetrics().horizontalAdvance(longest), caption->width());
+        // In its fixed place it must not run into the mode buttons.
+        EXPECT_LT(24 + caption->width(), 342);
+    }
+}
+
+TEST_F(WindowTest, ProfilePageKeepsTheDesignPositions)
+{
+    EXPECT_EQ(control("cbProfile")->geometry(), QRect(32, 22, 228, 24));
+    const struct {
+        const char *group;
+        int top;
+        const char *hours;
+        const char *minutes;
+    } channels[] = {{"gbGPSPeriod", 52, "edGPSHour", "edGPSMin"},
+                    {"GroupBox1", 132, "edSMSHour", "edSMSMin"},
+                    {"gbServerPeriod", 212, "edServerHour", "edServerMin"},
+                    {"gbSMTPPeriod", 292, "edSMTPHour", "edSMTPMin"}};
+    for (const auto &channel : channels) {
+        SCOPED_TRACE(channel.group);
+        EXPECT_EQ(control(channel.group)->geometry(), QRect(32, channel.top, 633, 74));
+        EXPECT_EQ(control(channel.hours)->parentWidget(), control(channel.group));
+        EXPECT_EQ(control(channel.hours)->geometry(), QRect(499, 39, 32, 24));
+        EXPECT_EQ(control(channel.minutes)->geometry().topLeft(), QPoint(567, 39));
+    }
+}
+
+} // namespace
+} // namespace kvmt::test
