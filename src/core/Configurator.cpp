@@ -1,6 +1,29 @@
 #include "Configurator.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
 namespace kvmt {
+
+namespace {
+
+// The executable's folder for a portable install; otherwise the user's data
+// folder, so that profile copies never need write access to the program.
+QString defaultExeDir()
+{
+    if (!QCoreApplication::instance())
+        return {};
+    const QString programDir = QCoreApplication::applicationDirPath();
+    if (QFileInfo(programDir).isWritable())
+        return programDir;
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(dataDir);
+    return dataDir;
+}
+
+} // namespace
 
 Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libraryDirs, QObject *parent)
     : QObject(parent)
@@ -12,10 +35,12 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_keyTable(m_settings, m_identity, m_log)
     , m_reader(m_link, m_settingsBuffer, m_keyTable, m_settings, m_identity, m_log)
     , m_writer(m_link, m_settingsBuffer, m_keyTable, m_settings, m_flags, m_log)
+    , m_editingRules(m_settings, m_identity, m_prompts)
 {
     ConnectionMonitor::Hooks hooks;
     hooks.readSettings = [this] { m_reader.readSettings(false); };
     m_monitor.setHooks(std::move(hooks));
+    m_writer.setExeDir(defaultExeDir());
 }
 
 Configurator::~Configurator() = default;

@@ -8,6 +8,7 @@
 #include "device/DeviceLink.h"
 #include "device/LinkFlags.h"
 #include "device/MonotonicClock.h"
+#include "profiles/EditingRules.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
 #include "settings/ReadSequence.h"
@@ -47,7 +48,8 @@ public:
     WriteSequence &writer() { return m_writer; }
 
     // The program's folder: automatic profile copies and the "ATG" password
-    // lists go there. Empty until the shell sets it.
+    // lists go there. Starts as the executable's folder when it is writable,
+    // else the user's data folder for the program.
     void setExeDir(const QString &dir) { m_writer.setExeDir(dir); }
     void readSettings(bool fromFile) { m_reader.readSettings(fromFile); }
     bool writeSettings(bool toFile) { return m_writer.writeSettings(toFile); }
@@ -67,6 +69,9 @@ private:
     KeyTable m_keyTable;
     ReadSequence m_reader;
     WriteSequence m_writer;
+    // Installed on the model for the configurator's life: a read or a load
+    // edits the fields as a person would, under the same rules.
+    EditingRules m_editingRules;
 };
 
 } // namespace kvmt

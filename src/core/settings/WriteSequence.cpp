@@ -134,6 +134,8 @@ void WriteSequence::sendAndApplyEcho(Key key, const QByteArray &command)
 {
     m_channel.sendCommand(command);
     if (m_channel.receiveReply() != 0) {
+        // Every key says so, DATAWITHUSB included: a setting that did not
+        // reach the tracker must not pass unnoticed.
         m_log.logEvent(KeyTable::errorLine(key), LogError);
         return;
     }

@@ -6,7 +6,8 @@
 #include <QTemporaryDir>
 
 #include <optional>
-#include <ostream>
+
+#include "QtPrinters.h"
 
 #include "device/CommandChannel.h"
 #include "device/LinkFlags.h"
@@ -18,12 +19,6 @@
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
 #include "settings/WriteSequence.h"
-
-// Readable failure messages for Qt text.
-inline void PrintTo(const QString &text, std::ostream *out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
 
 namespace kvmt::test {
 
