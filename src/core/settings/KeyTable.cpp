@@ -147,7 +147,7 @@ bool isDecimalDigit(char c)
 
 } // namespace
 
-struct KeySpec {
+struct KeyEntry {
     Key key;
     Codec codec = Codec::Items;
     std::array<Slot, 4> parts{};
@@ -173,10 +173,10 @@ struct KeySpec {
 
 namespace {
 
-using Spec = KeySpec;
+using Entry = KeyEntry;
 
 // clang-format off
-constexpr std::array<Spec, size_t(Key::Count)> kSpecs = {{
+constexpr std::array<Entry, size_t(Key::Count)> kEntries = {{
     {.key = Key::ACCLEN, .codec = Codec::Accelerometer, .parts = {tri(F::cbAcclEn)}, .write = kAccl},
     {.key = Key::GSMPIN, .parts = {Slot{Item::Pin, F::edPinCode}}},
     {.key = Key::GSMAPN, .parts = {text(F::edAPN)}},
@@ -248,20 +248,20 @@ constexpr const char *kNames[] = {
 #undef KVMT_KEY_NAME
 };
 
-const Spec &spec(Key key)
+const Entry &entry(Key key)
 {
-    return kSpecs[size_t(key)];
+    return kEntries[size_t(key)];
 }
 
-constexpr bool specsInKeyOrder()
+constexpr bool entriesInKeyOrder()
 {
-    for (size_t i = 0; i < kSpecs.size(); ++i) {
-        if (kSpecs[i].key != Key(i))
+    for (size_t i = 0; i < kEntries.size(); ++i) {
+        if (kEntries[i].key != Key(i))
             return false;
     }
     return true;
 }
-static_assert(specsInKeyOrder(), "one entry per key, in the order of Key");
+static_assert(entriesInKeyOrder(), "one entry per key, in the order of Key");
 
 bool gateOpen(const Gate &gate, const TrackerIdentity &identity, Source source)
 {
@@ -352,12 +352,12 @@ QByteArray KeyTable::query(Key key)
 
 bool KeyTable::readGateOpen(Key key, Source source) const
 {
-    return gateOpen(spec(key).read, m_identity, source);
+    return gateOpen(entry(key).read, m_identity, source);
 }
 
 bool KeyTable::writeGateOpen(Key key, Source target) const
 {
-    return gateOpen(spec(key).write, m_identity, target);
+    return gateOpen(entry(key).write, m_identity, target);
 }
 
 QString KeyTable::errorLine(Key key)
@@ -372,7 +372,7 @@ void KeyTable::logKeyError(Key key)
 
 void KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value)
 {
-    const Spec &s = spec(key);
+    const Entry &s = entry(key);
     switch (s.codec) {
     case Codec::Items:
         applyItems(s, value, Pass::Read);
@@ -404,7 +404,7 @@ void KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, con
 
 void KeyTable::applyEcho(Key key, const QByteArray &replyKey, const QByteArray &value)
 {
-    const Spec &s = spec(key);
+    const Entry &s = entry(key);
     switch (s.codec) {
     case Codec::Items:
     case Codec::Accelerometer: // in an echo ACCLEN is a plain 0/1 flag
@@ -430,14 +430,14 @@ void KeyTable::applyEcho(Key key, const QByteArray &replyKey, const QByteArray &
         m_settings.runRule(s.ruleAfterEcho);
 }
 
-void KeyTable::applyItems(const KeySpec &spec, const QByteArray &value, Pass pass)
+void KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass)
 {
     const Items items(value);
-    const int count = spec.slotCount();
+    const int count = keyEntry.slotCount();
     std::array<std::optional<int>, 4> numbers{};
     bool allParse = true;
     for (int i = 0; i < count; ++i) {
-        const Slot &slot = spec.parts[size_t(i)];
+        const Slot &slot = keyEntry.parts[size_t(i)];
         if (slot.kind == Item::Text || slot.kind == Item::Pin) {
             allParse = allParse && items.has(i);
             continue;
@@ -449,11 +449,11 @@ void KeyTable::applyItems(const KeySpec &spec, const QByteArray &value, Pass pas
                                                            : leadingInt(item);
         allParse = allParse && numbers[size_t(i)].has_value();
     }
-    if (spec.allOrNothing && !allParse)
+    if (keyEntry.allOrNothing && !allParse)
         return;
 
     for (int i = 0; i < count; ++i) {
-        const Slot &slot = spec.parts[size_t(i)];
+        const Slot &slot = keyEntry.parts[size_t(i)];
         const std::optional<int> n = numbers[size_t(i)];
         switch (slot.kind) {
         case Item::Text:
@@ -470,7 +470,7 @@ void KeyTable::applyItems(const KeySpec &spec, const QByteArray &value, Pass pas
             // A flag that is no number is reported rather than guessed: it
             // usually means the tracker did not take the key ("NO_CMD").
             if (!n)
-                logKeyError(spec.key);
+                logKeyError(keyEntry.key);
             else
                 m_settings.setChecked(slot.field, *n == 1);
             break;
@@ -505,7 +505,7 @@ void KeyTable::applyItems(const KeySpec &spec, const QByteArray &value, Pass pas
                 m_settings.setText(slot.field, QString::number(*n));
             break;
         case Item::Mode:
-            if (n && (allParse || !spec.modeNeedsAll))
+            if (n && (allParse || !keyEntry.modeNeedsAll))
                 m_settings.setChecked((*n & 1) ? slot.field : slot.other, true);
             break;
         case Item::Unused:
@@ -514,11 +514,11 @@ void KeyTable::applyItems(const KeySpec &spec, const QByteArray &value, Pass pas
     }
 }
 
-QByteArray KeyTable::itemsValue(const KeySpec &spec) const
+QByteArray KeyTable::itemsValue(const KeyEntry &keyEntry) const
 {
     QByteArrayList parts;
-    for (int i = 0; i < spec.slotCount(); ++i) {
-        const Slot &slot = spec.parts[size_t(i)];
+    for (int i = 0; i < keyEntry.slotCount(); ++i) {
+        const Slot &slot = keyEntry.parts[size_t(i)];
         switch (slot.kind) {
         case Item::Text:
         case Item::Pin:
@@ -572,12 +572,12 @@ void KeyTable::applyAccelerometer(Source source, const QByteArray &replyKey, con
     m_settings.runRule(F::cbAcclEn);
 }
 
-void KeyTable::applyOptionalFlag(const KeySpec &spec, Source source, const QByteArray &replyKey,
+void KeyTable::applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
                                  const QByteArray &value, Pass pass)
 {
     // Older firmware does not know the key; when reading, the check box then
     // disappears, an echo only clears it.
-    const F field = spec.parts[0].field;
+    const F field = keyEntry.parts[0].field;
     if (source == Source::Tracker && replyKey == kNoCmd) {
         m_settings.setChecked(field, false);
         if (pass == Pass::Read)
@@ -688,7 +688,7 @@ QByteArray KeyTable::timeValue() const
 
 QByteArray KeyTable::command(Key key) const
 {
-    const Spec &s = spec(key);
+    const Entry &s = entry(key);
     QByteArray value;
     switch (s.codec) {
     case Codec::Items:

@@ -11,7 +11,7 @@
 namespace kvmt {
 
 class EventLog;
-struct KeySpec;
+struct KeyEntry;
 struct TrackerIdentity;
 
 // Every settings key of the protocol, in the order the tracker is read.
@@ -89,10 +89,10 @@ public:
 private:
     enum class Pass { Read, Echo };
 
-    void applyItems(const KeySpec &spec, const QByteArray &value, Pass pass);
-    QByteArray itemsValue(const KeySpec &spec) const;
+    void applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass);
+    QByteArray itemsValue(const KeyEntry &keyEntry) const;
     void applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value);
-    void applyOptionalFlag(const KeySpec &spec, Source source, const QByteArray &replyKey,
+    void applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
                            const QByteArray &value, Pass pass);
     void applyMapFormat(const QByteArray &value, Pass pass);
     void applyAdcInfo(const QByteArray &replyKey, const QByteArray &value);
