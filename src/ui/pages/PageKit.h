@@ -69,6 +69,8 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The whole caption answers a click, not only its first line.
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
 
 private:
     QRect textRect() const;

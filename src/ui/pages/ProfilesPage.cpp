@@ -32,7 +32,9 @@ constexpr int kFieldWidth = 32;
 constexpr int kUnitTop = 20;
 // The profile caption replaces the sending check box when a profile fixes
 // the channel; it needs room for the longest caption a profile gives it.
-constexpr QRect kCaptionGeometry{168, 17, 300, 18};
+// It starts at the check box's left edge: the layout that shows it moves it
+// down onto the check box's line but never sideways.
+constexpr QRect kCaptionGeometry{kSwitchLeft, 17, 300, 18};
 
 struct Channel {
     const char *group;
