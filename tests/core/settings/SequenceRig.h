@@ -124,6 +124,16 @@ inline LocalTime fixedClock()
     return {QDateTime(QDate(2015, 3, 2), QTime(14, 7)), 180};
 }
 
+// The texts of the red lines, in order.
+inline QStringList errorLines(const RecordingEventLog &log)
+{
+    QStringList lines;
+    for (const LogLine &line : log.lines())
+        if (line.kind == LogError)
+            lines.append(line.text);
+    return lines;
+}
+
 // Everything a sequence needs, wired as the configurator wires it.
 struct SequenceRig {
     DeviceSettings settings;
@@ -149,14 +159,7 @@ struct SequenceRig {
         settings.setText(F::pVersion, QStringLiteral("KVMT-%1.%2").arg(firmware / 100).arg(firmware % 100, 2, 10, QLatin1Char('0')));
     }
 
-    QStringList errorLines() const
-    {
-        QStringList lines;
-        for (const LogLine &line : log.lines())
-            if (line.kind == LogError)
-                lines.append(line.text);
-        return lines;
-    }
+    QStringList errorLines() const { return test::errorLines(log); }
 };
 
 // Every member's value and shown/enabled state, for "nothing changed" checks.

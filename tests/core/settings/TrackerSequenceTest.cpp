@@ -27,14 +27,7 @@ protected:
         writer.setExeDir(exeDir.path());
     }
 
-    QStringList errorLines() const
-    {
-        QStringList lines;
-        for (const LogLine &line : log.lines())
-            if (line.kind == LogError)
-                lines.append(line.text);
-        return lines;
-    }
+    QStringList errorLines() const { return test::errorLines(log); }
 
     DeviceSettings settings;
     RecordingEventLog log;
