@@ -35,6 +35,8 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_keyTable(m_settings, m_identity, m_log)
     , m_reader(m_link, m_settingsBuffer, m_keyTable, m_settings, m_identity, m_log)
     , m_writer(m_link, m_settingsBuffer, m_keyTable, m_settings, m_flags, m_log)
+    , m_tests(m_link, m_settings, m_log)
+    , m_protection(m_link, m_settings, m_log, m_flags)
     , m_editingRules(m_settings, m_identity, m_prompts)
 {
     ConnectionMonitor::Hooks hooks;

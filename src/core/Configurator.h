@@ -9,6 +9,8 @@
 #include "device/LinkFlags.h"
 #include "device/MonotonicClock.h"
 #include "profiles/EditingRules.h"
+#include "services/CommunicationTests.h"
+#include "services/PasswordProtection.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
 #include "settings/ReadSequence.h"
@@ -38,6 +40,8 @@ public:
     DeviceLink &link() { return m_link; }
     DeviceSettings &settings() { return m_settings; }
     ConnectionMonitor &monitor() { return m_monitor; }
+    CommunicationTests &tests() { return m_tests; }
+    PasswordProtection &protection() { return m_protection; }
     TrackerIdentity &identity() { return m_identity; }
     LinkFlags &flags() { return m_flags; }
     bool isConnected() const { return m_flags.testFlag(LinkFlag::Connected); }
@@ -69,6 +73,8 @@ private:
     KeyTable m_keyTable;
     ReadSequence m_reader;
     WriteSequence m_writer;
+    CommunicationTests m_tests;
+    PasswordProtection m_protection;
     // Installed on the model for the configurator's life: a read or a load
     // edits the fields as a person would, under the same rules.
     EditingRules m_editingRules;

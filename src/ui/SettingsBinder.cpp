@@ -97,6 +97,7 @@ void SettingsBinder::refresh(Field field)
         if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
             if (edit->text() != m_settings.text(field))
                 edit->setText(m_settings.text(field));
+            edit->setEchoMode(m_settings.isMasked(field) ? QLineEdit::Password : QLineEdit::Normal);
         } else if (auto *label = qobject_cast<QLabel *>(widget)) {
             label->setText(m_settings.text(field));
         }

@@ -60,6 +60,15 @@ TEST(TrackerClock, OldFirmwareKeepsNoSummerTime)
     EXPECT_EQ(tracker.exchange("SETTIME=7:5,29.2.2024,-2;"), "SETTIME=07:05,29.02.2024,-2;");
 }
 
+TEST(ScenarioCheck, TextLimitsMustNameATextKeyAndShortenIt)
+{
+    IniFile ini;
+    ini.set("tracker", "text_limits", "SMTPSERVER:40,SERVERPERIOD:3,NOSUCHKEY:2,GSMPIN,SMSGATE:8");
+    const Scenario scenario = Scenario::fromIni(ini);
+    EXPECT_EQ(scenario.problems.size(), 4u) << "longer than usual, not a text key, unknown, no length";
+    EXPECT_EQ(scenario.textLimits, (std::map<std::string, std::size_t>{{"SMSGATE", 8}}));
+}
+
 TEST(ScenarioCheck, RefusedSettingsAreReportedNotApplied)
 {
     Scenario scenario;

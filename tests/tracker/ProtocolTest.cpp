@@ -66,6 +66,15 @@ TEST_F(Protocol, TextLongerThanTheFieldIsCutAndTheEchoShowsIt)
     EXPECT_EQ((*this)("MAPTEMPLATE2=" + longTemplate + ";"), "MAPTEMPLATE2=" + longTemplate.substr(0, 96) + ";");
 }
 
+TEST_F(Protocol, ScenarioCanHoldATextFieldShorterThanUsual)
+{
+    plug("serial=5001500\ntext_limits=SMTPSERVER:10, gsmapn:0");
+    EXPECT_EQ((*this)("SMTPSERVER=smtp.example.org;"), "SMTPSERVER=smtp.examp;");
+    EXPECT_EQ((*this)("SMTPSERVER=?;"), "SMTPSERVER=smtp.examp;");
+    EXPECT_EQ((*this)("GSMAPN=internet;"), "GSMAPN=;");
+    EXPECT_EQ((*this)("SMTPLOGIN=tracker;"), "SMTPLOGIN=tracker;") << "other fields keep their length";
+}
+
 TEST_F(Protocol, NumbersAreValidatedAndEchoedWithoutLeadingZeros)
 {
     plug("serial=5001500");

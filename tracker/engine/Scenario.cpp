@@ -1,5 +1,7 @@
 #include "Scenario.h"
 
+#include "KeyTable.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
@@ -128,6 +130,23 @@ Scenario Scenario::fromIni(const IniFile &ini)
         s.wrong = keySet(*v);
     if (auto v = ini.value("tracker", "no_cmd"))
         s.noCmd = keySet(*v);
+    if (auto v = ini.value("tracker", "text_limits")) {
+        for (const auto &item : splitList(*v)) {
+            if (item.empty())
+                continue;
+            const auto colon = item.find(':');
+            const std::string key = upper(trimmed(item.substr(0, colon)));
+            const KeyRule *rule = findSettingKey(key);
+            const auto length = colon == std::string::npos ? std::nullopt : parseLong(item.substr(colon + 1));
+            if (!rule || rule->kind != KeyKind::Text || !length || *length < 0
+                || static_cast<std::size_t>(*length) > rule->maxLength) {
+                s.problems.push_back("[tracker] text_limits: \"" + item
+                                     + "\" is not KEY:N with a text key and N up to its usual length");
+                continue;
+            }
+            s.textLimits[key] = static_cast<std::size_t>(*length);
+        }
+    }
     if (auto n = number("answer_limit", 0, 100000000))
         s.answerLimit = static_cast<unsigned>(*n);
     flag("trace", s.trace);

@@ -4,6 +4,8 @@
 #include "IniFile.h"
 
 #include <array>
+#include <cstddef>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -28,6 +30,9 @@ struct Scenario
     std::set<std::string> silent;
     std::set<std::string> wrong;
     std::set<std::string> noCmd;
+    // Text keys this firmware holds shorter than usual: the echo of a longer
+    // value shows it cut to this many bytes.
+    std::map<std::string, std::size_t> textLimits;
     std::optional<unsigned> answerLimit;
     bool trace = false;
     bool lockReads = true;

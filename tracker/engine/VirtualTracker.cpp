@@ -368,9 +368,11 @@ std::optional<std::string> VirtualTracker::storeSetting(const KeyRule &rule, con
     const std::string key(rule.name);
     auto &profile = profiles_[static_cast<std::size_t>(viewProfile_)];
     switch (rule.kind) {
-    case KeyKind::Text:
-        global_[key] = value.substr(0, rule.maxLength);
+    case KeyKind::Text: {
+        const auto limit = scenario_.textLimits.find(key);
+        global_[key] = value.substr(0, limit == scenario_.textLimits.end() ? rule.maxLength : limit->second);
         return global_[key];
+    }
     case KeyKind::Numbers: {
         const auto normal = normaliseNumbers(rule, value, lastProfile());
         if (!normal)

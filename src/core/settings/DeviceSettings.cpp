@@ -89,6 +89,8 @@ void DeviceSettings::applyDesignState()
     state(F::cbAcclSense).items = sensitivityItems();
     for (const F choice : {F::cbProfile, F::cbProfile_Call, F::cbAcclSense})
         state(choice).index = 0;
+    for (const F password : kPasswordFields)
+        state(password).masked = true;
 }
 
 const FieldInfo &DeviceSettings::info(Field field)
@@ -243,6 +245,20 @@ void DeviceSettings::setTop(Field field, int top)
     if (s.top == top)
         return;
     s.top = top;
+    emit fieldChanged(field);
+}
+
+bool DeviceSettings::isMasked(Field field) const
+{
+    return state(field).masked;
+}
+
+void DeviceSettings::setMasked(Field field, bool masked)
+{
+    State &s = state(field);
+    if (s.masked == masked)
+        return;
+    s.masked = masked;
     emit fieldChanged(field);
 }
 

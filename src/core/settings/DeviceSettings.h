@@ -79,6 +79,9 @@ public:
     // Top edge in its parent, in design pixels; -1 keeps the design position.
     int top(Field field) const;
     void setTop(Field field, int top);
+    // Whether a text member's control hides what it holds behind "*".
+    bool isMasked(Field field) const;
+    void setMasked(Field field, bool masked);
 
     void setRule(Field field, Rule rule);
     // Runs a member's rule as if it had changed (the sequences call some
@@ -97,6 +100,7 @@ private:
         bool visible = true;
         bool enabled = true;
         int top = -1;
+        bool masked = false;
         Rule rule;
     };
 
@@ -109,5 +113,9 @@ private:
 
 // Shorthand for the rules and sequences, which name members all the time.
 using F = Field;
+
+// The device and master passwords of the "Security" page: masked unless the
+// person asks to see them.
+inline constexpr std::array kPasswordFields = {F::Passw, F::NewPassM, F::OldPass_, F::NewPass_, F::edMasterPass};
 
 } // namespace kvmt

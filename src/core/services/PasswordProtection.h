@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArrayView>
+
+#include <optional>
+
+#include "device/LinkFlags.h"
+
+namespace kvmt {
+
+class CommandChannel;
+class DeviceSettings;
+class EventLog;
+
+// The tracker's settings password, from the "Security" page: switching the
+// protection on and off, changing the password, setting a new one with the
+// master password, and showing or masking what is typed. Each action is one
+// exchange. Passwords go to the tracker only, never into the log.
+class PasswordProtection
+{
+public:
+    PasswordProtection(CommandChannel &channel, DeviceSettings &settings, EventLog &log, const LinkFlags &flags);
+
+    void btOnOffPINClick();
+    void btChangePINClick();
+    void edResetLockMpClick();
+    // Installed as the rule of cbViewPassEn: it runs for the person's click
+    // and for a change by program alike.
+    void cbViewPassEnClick();
+
+private:
+    bool requireConnection();
+
+    CommandChannel &m_channel;
+    DeviceSettings &m_settings;
+    EventLog &m_log;
+    const LinkFlags &m_flags;
+};
+
+// "%d,%d" as the tracker answers a protection switch: state and acceptance.
+struct SwitchReply {
+    int state = 0;
+    int accepted = 0;
+};
+std::optional<SwitchReply> parseSwitchReply(QByteArrayView value);
+
+} // namespace kvmt
