@@ -21,17 +21,25 @@ public:
         m_err << caption << ": " << text << Qt::endl;
         m_errorShown = true;
     }
-    std::optional<QByteArray> askDevicePassword() override { return m_password; }
+    void showMessage(const QString &text) override { m_err << text << Qt::endl; }
+    std::optional<QByteArray> askDevicePassword() override
+    {
+        m_passwordAsked = true;
+        return m_password;
+    }
     void closeProgram() override { m_closeRequested = true; }
 
     bool errorShown() const { return m_errorShown; }
     bool closeRequested() const { return m_closeRequested; }
+    // The tracker wanted a password and none was given.
+    bool passwordMissing() const { return m_passwordAsked && !m_password; }
 
 private:
     QTextStream &m_err;
     std::optional<QByteArray> m_password;
     bool m_errorShown = false;
     bool m_closeRequested = false;
+    bool m_passwordAsked = false;
 };
 
 } // namespace kvmt

@@ -29,7 +29,7 @@ const char kUsage[] =
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain). Exit codes: 0 done, 1 usage, 3 no device library,\n"
-    "4 no tracker attached, 5 password refused.\n";
+    "4 no tracker attached, 5 password missing or refused.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -83,8 +83,14 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
         err << "kvmtconf-cli: no tracker is attached" << Qt::endl;
         return ExitNoTracker;
     }
+    if (prompts.passwordMissing()) {
+        err << "kvmtconf-cli: the tracker's settings are password-protected; give --password PIN" << Qt::endl;
+        return ExitRefused;
+    }
+    if (prompts.closeRequested())
+        return ExitRefused;
     printMembers(configurator.settings(), out);
-    return prompts.closeRequested() ? ExitRefused : ExitOk;
+    return ExitOk;
 }
 
 } // namespace

@@ -10,6 +10,11 @@ void WindowPrompts::showError(const QString &caption, const QString &text)
     QMessageBox::critical(m_window, caption, text, QMessageBox::Ok);
 }
 
+void WindowPrompts::showMessage(const QString &text)
+{
+    QMessageBox::warning(m_window, m_window->windowTitle(), text, QMessageBox::Ok);
+}
+
 std::optional<QByteArray> WindowPrompts::askDevicePassword()
 {
     // The password dialog is not part of the window yet: a protected tracker

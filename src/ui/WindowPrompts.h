@@ -15,6 +15,7 @@ public:
     {
     }
     void showError(const QString &caption, const QString &text) override;
+    void showMessage(const QString &text) override;
     std::optional<QByteArray> askDevicePassword() override;
     void closeProgram() override;
 

@@ -16,6 +16,9 @@ public:
     virtual ~UserPrompts() = default;
     // A message box with an error icon and an OK button.
     virtual void showError(const QString &caption, const QString &text) = 0;
+    // A plain message box with an OK button, captioned with the program's
+    // title: a value the person entered could not be used.
+    virtual void showMessage(const QString &text) = 0;
     // The tracker's settings password; nullopt when the person declined.
     virtual std::optional<QByteArray> askDevicePassword() = 0;
     // The tracker refused the password: the program closes through its

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 
@@ -15,6 +16,7 @@ class ScriptedPrompts final : public UserPrompts
 {
 public:
     void showError(const QString &caption, const QString &text) override { errors.append({caption, text}); }
+    void showMessage(const QString &text) override { messages.append(text); }
     std::optional<QByteArray> askDevicePassword() override
     {
         ++passwordRequests;
@@ -29,6 +31,7 @@ public:
         QString text;
     };
     QList<Error> errors;
+    QStringList messages;
     std::optional<QByteArray> password;
     // Runs while the password "dialog" is open, as timers would.
     std::function<void()> whileAsking;

@@ -1,0 +1,77 @@
+#include "profiles/KeyFilters.h"
+
+namespace kvmt {
+
+namespace {
+
+constexpr KeyFilter kDigits{u""};
+constexpr KeyFilter kPhoneNumber{u"+"};
+constexpr KeyFilter kCoordinate{u".-"};
+constexpr KeyFilter kSigned{u"-"};
+constexpr KeyFilter kClock{u":,."};
+
+} // namespace
+
+bool KeyFilter::accepts(QChar typed) const
+{
+    const char16_t c = typed.unicode();
+    if (c >= u'0' && c <= u'9')
+        return true;
+    if (c == kBackspace || c == kCopy || c == kPaste)
+        return true;
+    return m_extras.contains(typed);
+}
+
+const KeyFilter *keyFilterFor(Field field)
+{
+    switch (field) {
+    // Passwords, ports and every number without a sign.
+    case F::edPinCode:
+    case F::Passw:
+    case F::NewPassM:
+    case F::OldPass_:
+    case F::NewPass_:
+    case F::edServerPort:
+    case F::edSMTPPort:
+    case F::edOnLineTime:
+    case F::edSMSHour:
+    case F::edSMSMin:
+    case F::edServerHour:
+    case F::edServerMin:
+    case F::edGPSHour:
+    case F::edGPSMin:
+    case F::edSMTPHour:
+    case F::edSMTPMin:
+    case F::edBalanceLevel:
+    case F::edAccSenTimeOut:
+    case F::edAccActHourBeg:
+    case F::edAccActMinBeg:
+    case F::edAccActHourEnd:
+    case F::edAccActMinEnd:
+    case F::edRadius:
+        return &kDigits;
+    case F::edSMSNumber1:
+    case F::edSMSNumber2:
+    case F::edSMSNumber3:
+    case F::edSMSGate:
+        return &kPhoneNumber;
+    case F::edLat:
+    case F::edLon:
+        return &kCoordinate;
+    case F::edTimeZone:
+        return &kSigned;
+    // "hh:mm,dd.mm.yyyy"
+    case F::edTimeSync:
+        return &kClock;
+    default:
+        return nullptr;
+    }
+}
+
+bool acceptsTypedChar(Field field, QChar typed)
+{
+    const KeyFilter *filter = keyFilterFor(field);
+    return !filter || filter->accepts(typed);
+}
+
+} // namespace kvmt

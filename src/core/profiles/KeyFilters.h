@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QChar>
+#include <QStringView>
+
+#include "settings/DeviceSettings.h"
+
+namespace kvmt {
+
+// Which characters may be typed into a field. Every filtered field uses the
+// same rule: the ten digits, Backspace, Ctrl+C and Ctrl+V, plus the few
+// characters its value needs (a plus for phone numbers, a sign, separators).
+// Neither the position nor the count of a character is checked.
+//
+// Only typed characters are filtered: a paste, a value set by the program and
+// keys that type nothing (Delete, the arrows) are not.
+class KeyFilter
+{
+public:
+    constexpr explicit KeyFilter(QStringView extras)
+        : m_extras(extras)
+    {
+    }
+
+    bool accepts(QChar typed) const;
+    QStringView extras() const { return m_extras; }
+
+    // Control characters that editing keys type.
+    static constexpr char16_t kBackspace = 8;
+    static constexpr char16_t kCopy = 3;  // Ctrl+C
+    static constexpr char16_t kPaste = 22; // Ctrl+V
+
+private:
+    QStringView m_extras;
+};
+
+// The field's filter; nullptr when the field takes any character.
+const KeyFilter *keyFilterFor(Field field);
+
+// Whether a character typed into the field reaches it; true for a field
+// without a filter.
+bool acceptsTypedChar(Field field, QChar typed);
+
+} // namespace kvmt
