@@ -137,14 +137,14 @@ Scenario Scenario::fromIni(const IniFile &ini)
             const auto colon = item.find(':');
             const std::string key = upper(trimmed(item.substr(0, colon)));
             const KeyRule *rule = findSettingKey(key);
-            const auto length = colon == std::string::npos ? std::nullopt : parseLong(item.substr(colon + 1));
-            if (!rule || rule->kind != KeyKind::Text || !length || *length < 0
-                || static_cast<std::size_t>(*length) > rule->maxLength) {
+            const long length = colon == std::string::npos ? -1 : parseLong(item.substr(colon + 1)).value_or(-1);
+            if (!rule || rule->kind != KeyKind::Text || length < 0
+                || static_cast<std::size_t>(length) > rule->maxLength) {
                 s.problems.push_back("[tracker] text_limits: \"" + item
                                      + "\" is not KEY:N with a text key and N up to its usual length");
                 continue;
             }
-            s.textLimits[key] = static_cast<std::size_t>(*length);
+            s.textLimits[key] = static_cast<std::size_t>(length);
         }
     }
     if (auto n = number("answer_limit", 0, 100000000))

@@ -1,0 +1,88 @@
+// A full read of every setting against a virtual tracker that answers at
+// once, reported per exchange: what the program adds to the link's time.
+#include "Configurator.h"
+#include "ScriptedPrompts.h"
+#include "log/EventLog.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+using namespace kvmt;
+
+namespace {
+
+// Declines every question: a protected tracker would stay unread.
+using SilentPrompts = test::ScriptedPrompts;
+
+// A private tracker home with one zero-latency tracker plugged in.
+bool plugOne(const QTemporaryDir &home, bool trace)
+{
+    qputenv("KVTRACKER_HOME", QFile::encodeName(home.path()));
+    QDir(home.path()).mkpath(QStringLiteral("attached"));
+    QFile scenario(QDir(home.path()).filePath(QStringLiteral("attached/0001-5001500.ini")));
+    if (!scenario.open(QIODevice::WriteOnly))
+        return false;
+    scenario.write("[tracker]\nserial=5001500\nversion=KVMT-1.44\naccelerometer=1\nprotected=0\n");
+    scenario.write(trace ? "trace=1\n" : "trace=0\n");
+    return true;
+}
+
+// Connected, settings not read yet.
+bool connectWithoutReading(Configurator &configurator)
+{
+    configurator.settings().setChecked(F::cbReadSetup, true);
+    configurator.monitor().devtimerTimer();
+    return configurator.isConnected();
+}
+
+// How many exchanges one full read makes, from the tracker's own trace.
+qsizetype exchangesPerRead()
+{
+    QTemporaryDir home;
+    if (!plugOne(home, true))
+        return 0;
+    RecordingEventLog log;
+    SilentPrompts prompts;
+    Configurator configurator(log, prompts, {QStringLiteral(KVMT_BENCH_BIN_DIR)});
+    if (!connectWithoutReading(configurator))
+        return 0;
+    QFile trace(QDir(home.path()).filePath(QStringLiteral("trace/5001500.log")));
+    const auto commands = [&trace] {
+        trace.open(QIODevice::ReadOnly);
+        const qsizetype n = trace.readAll().count("> ");
+        trace.close();
+        return n;
+    };
+    const qsizetype before = commands();
+    configurator.readSettings(false);
+    return commands() - before;
+}
+
+void BM_FullRead(benchmark::State &state)
+{
+    const qsizetype perRead = exchangesPerRead();
+    // Measured without the trace: its file writes are the tracker's cost.
+    QTemporaryDir home;
+    RecordingEventLog log;
+    SilentPrompts prompts;
+    if (!plugOne(home, false)) {
+        state.SkipWithError("cannot write the scenario");
+        return;
+    }
+    Configurator configurator(log, prompts, {QStringLiteral(KVMT_BENCH_BIN_DIR)});
+    if (perRead == 0 || !connectWithoutReading(configurator)) {
+        state.SkipWithError("virtual tracker could not be connected");
+        return;
+    }
+    for (auto _ : state)
+        configurator.readSettings(false);
+    state.counters["exchanges"] = double(perRead);
+    state.counters["per_exchange"] = benchmark::Counter(double(perRead) * double(state.iterations()),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FullRead)->Unit(benchmark::kMillisecond);
+
+} // namespace
