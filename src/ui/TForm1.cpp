@@ -1,6 +1,7 @@
 #include "ui/TForm1.h"
 
 #include "device/DeviceChangeWatcher.h"
+#include "ui/KeyFilterInstaller.h"
 #include "ui/RichLog.h"
 #include "ui/SettingsBinder.h"
 #include "ui/WindowPrompts.h"
@@ -101,6 +102,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     }
     m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
+    new KeyFilterInstaller(*m_binder, this);
 
     if (options.watchDevices) {
         m_watcher = std::make_unique<DeviceChangeWatcher>();

@@ -1,0 +1,180 @@
+// Protects what typing, pasting and the keyboard's editing keys do in the
+// filtered edits of the real window.
+#include "ui/KeyFilterInstaller.h"
+#include "ui/TForm1.h"
+
+#include "QtPrinters.h"
+#include "ScriptedPrompts.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+using namespace kvmt;
+using namespace kvmt::test;
+
+namespace {
+
+class KeyFilterTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        TForm1::Options options;
+        options.prompts = &prompts;
+        options.watchDevices = false;
+        window = std::make_unique<TForm1>(options);
+        window->show();
+        model().setIndex(F::cbProfile, 5);
+    }
+
+    DeviceSettings &model() { return window->configurator().settings(); }
+
+    // The edit on the front page, empty and with the focus.
+    QLineEdit *edit(const char *name)
+    {
+        auto *e = window->findChild<QLineEdit *>(QString::fromLatin1(name));
+        EXPECT_NE(e, nullptr) << name;
+        if (!e)
+            return nullptr;
+        for (QWidget *w = e; w; w = w->parentWidget()) {
+            QWidget *stack = w->parentWidget();
+            auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
+            if (tabs && tabs->indexOf(w) >= 0)
+                tabs->setCurrentWidget(w);
+        }
+        e->setFocus();
+        e->selectAll();
+        QTest::keyClick(e, Qt::Key_Backspace);
+        return e;
+    }
+
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> window;
+};
+
+} // namespace
+
+TEST_F(KeyFilterTest, RefusedCharactersAreDroppedBeforeTheFieldOrItsRuleSeesThem)
+{
+    QLineEdit *hours = edit("edSMSHour");
+    ASSERT_TRUE(hours);
+    QTest::keyClicks(hours, QStringLiteral("1a 2.-"));
+    QTest::sendKeyEvent(QTest::Click, hours, Qt::Key_unknown, QStringLiteral("ж"), Qt::NoModifier);
+    QTest::keyClick(hours, Qt::Key_Return);
+    EXPECT_EQ(hours->text(), QStringLiteral("12"));
+    EXPECT_EQ(model().text(F::edSMSHour), QStringLiteral("12"));
+    EXPECT_TRUE(prompts.messages.isEmpty());
+}
+
+TEST_F(KeyFilterTest, TypedDigitsRunTheFieldsRuleAsTheyArrive)
+{
+    QLineEdit *hours = edit("edSMSHour");
+    ASSERT_TRUE(hours);
+    QTest::keyClick(hours, Qt::Key_7);
+    QTest::keyClick(hours, Qt::Key_0);
+    EXPECT_EQ(hours->text(), QStringLiteral("70"));
+    QTest::keyClick(hours, Qt::Key_0);
+    EXPECT_EQ(hours->text(), QStringLiteral("648"));
+}
+
+TEST_F(KeyFilterTest, ExtraCharactersMayStandAnywhereAndRepeat)
+{
+    QLineEdit *number = edit("edSMSNumber1");
+    ASSERT_TRUE(number);
+    QTest::keyClicks(number, QStringLiteral("+7+9++x"));
+    EXPECT_EQ(number->text(), QStringLiteral("+7+9++"));
+
+    QLineEdit *latitude = edit("edLat");
+    ASSERT_TRUE(latitude);
+    QTest::keyClicks(latitude, QStringLiteral("-5.5-.,"));
+    EXPECT_EQ(latitude->text(), QStringLiteral("-5.5-."));
+
+    QLineEdit *zone = edit("edTimeZone");
+    ASSERT_TRUE(zone);
+    QTest::keyClicks(zone, QStringLiteral("5-"));
+    EXPECT_EQ(zone->text(), QStringLiteral("5-"));
+
+    QLineEdit *apn = edit("edAPN");
+    ASSERT_TRUE(apn);
+    QTest::keyClicks(apn, QStringLiteral("internet.ru"));
+    EXPECT_EQ(apn->text(), QStringLiteral("internet.ru"));
+}
+
+TEST_F(KeyFilterTest, CopyPasteAndKeysThatTypeNothingPassButCutSelectAllAndUndoDoNot)
+{
+    QLineEdit *radius = edit("edRadius");
+    ASSERT_TRUE(radius);
+    QTest::keyClicks(radius, QStringLiteral("1234"));
+
+    radius->selectAll();
+    QTest::keyClick(radius, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(radius->text(), QStringLiteral("1234"));
+    QTest::keyClick(radius, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("1234"));
+
+    radius->deselect();
+    radius->setCursorPosition(4);
+    QTest::keyClick(radius, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(radius->hasSelectedText());
+    QTest::keyClick(radius, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(radius->text(), QStringLiteral("1234"));
+
+    QTest::keyClick(radius, Qt::Key_Home);
+    QTest::keyClick(radius, Qt::Key_Delete);
+    QTest::keyClick(radius, Qt::Key_End);
+    QTest::keyClick(radius, Qt::Key_Backspace);
+    EXPECT_EQ(radius->text(), QStringLiteral("23"));
+    QTest::keyClick(radius, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(radius->text(), QStringLiteral("231234"));
+    EXPECT_EQ(model().text(F::edRadius), QStringLiteral("231234"));
+}
+
+TEST_F(KeyFilterTest, PastedLettersAreNotFilteredAndReachTheRuleAsNoNumber)
+{
+    QLineEdit *hours = edit("edGPSHour");
+    ASSERT_TRUE(hours);
+    QApplication::clipboard()->setText(QStringLiteral("12ab"));
+    QTest::keyClick(hours, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(hours->text(), QStringLiteral("12ab"));
+    EXPECT_EQ(model().text(F::edGPSHour), QStringLiteral("12ab"));
+    ASSERT_EQ(prompts.messages.size(), 1);
+
+    // The context menu's paste takes the same way.
+    QLineEdit *zone = edit("edTimeZone");
+    ASSERT_TRUE(zone);
+    QApplication::clipboard()->setText(QStringLiteral("-15"));
+    zone->paste();
+    EXPECT_EQ(zone->text(), QStringLiteral("-12"));
+}
+
+TEST_F(KeyFilterTest, InputMethodCommitsAreFilteredLikeKeys)
+{
+    QLineEdit *minutes = edit("edSMSMin");
+    ASSERT_TRUE(minutes);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("4x5"));
+    QApplication::sendEvent(minutes, &commit);
+    EXPECT_EQ(minutes->text(), QStringLiteral("45"));
+}
+
+TEST(KeyFilterKeys, ControlLettersTypeTheirControlCharacterWhateverTextThePlatformGives)
+{
+    const QKeyEvent withText(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+    const QKeyEvent withCode(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier, QString(QChar(22)));
+    const QKeyEvent bare(QEvent::KeyPress, Qt::Key_V, Qt::ControlModifier);
+    for (const QKeyEvent *event : {&withText, &withCode, &bare})
+        EXPECT_EQ(KeyFilterInstaller::typedChar(*event), QChar(22));
+    const QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(127)));
+    const QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
+    const QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    for (const QKeyEvent *event : {&del, &left, &tab})
+        EXPECT_EQ(KeyFilterInstaller::typedChar(*event), std::nullopt);
+}
