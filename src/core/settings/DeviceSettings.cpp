@@ -213,11 +213,7 @@ bool DeviceSettings::isVisible(Field field) const
 
 void DeviceSettings::setVisible(Field field, bool visible)
 {
-    State &s = state(field);
-    if (s.visible == visible)
-        return;
-    s.visible = visible;
-    emit fieldChanged(field);
+    assignState(field, &State::visible, visible);
 }
 
 bool DeviceSettings::isEnabled(Field field) const
@@ -227,11 +223,7 @@ bool DeviceSettings::isEnabled(Field field) const
 
 void DeviceSettings::setEnabled(Field field, bool enabled)
 {
-    State &s = state(field);
-    if (s.enabled == enabled)
-        return;
-    s.enabled = enabled;
-    emit fieldChanged(field);
+    assignState(field, &State::enabled, enabled);
 }
 
 int DeviceSettings::top(Field field) const
@@ -241,11 +233,7 @@ int DeviceSettings::top(Field field) const
 
 void DeviceSettings::setTop(Field field, int top)
 {
-    State &s = state(field);
-    if (s.top == top)
-        return;
-    s.top = top;
-    emit fieldChanged(field);
+    assignState(field, &State::top, top);
 }
 
 bool DeviceSettings::isMasked(Field field) const
@@ -255,11 +243,7 @@ bool DeviceSettings::isMasked(Field field) const
 
 void DeviceSettings::setMasked(Field field, bool masked)
 {
-    State &s = state(field);
-    if (s.masked == masked)
-        return;
-    s.masked = masked;
-    emit fieldChanged(field);
+    assignState(field, &State::masked, masked);
 }
 
 void DeviceSettings::setRule(Field field, Rule rule)

@@ -107,6 +107,16 @@ private:
     State &state(Field field) { return m_states[size_t(field)]; }
     const State &state(Field field) const { return m_states[size_t(field)]; }
     void applyDesignState();
+    // Sets one piece of a member's state and tells the view, when it changes.
+    template<typename T>
+    void assignState(Field field, T State::*member, const T &value)
+    {
+        T &slot = state(field).*member;
+        if (slot == value)
+            return;
+        slot = value;
+        emit fieldChanged(field);
+    }
 
     std::vector<State> m_states;
 };
