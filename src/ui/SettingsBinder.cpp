@@ -7,10 +7,36 @@
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabWidget>
+#include <QValidator>
 
 namespace kvmt {
 
 namespace {
+
+// The typing limit of an edit. QLineEdit::setMaxLength would also cut text
+// the program sets (a tracker's 12-character name in an 8-character field),
+// and that text must show whole; a validator judges only the user's edits.
+class TypingLimit final : public QValidator
+{
+public:
+    // `shown` gives the text before the edit (the edit's own text already
+    // holds the proposed one while it asks).
+    TypingLimit(QLineEdit *edit, int limit, std::function<qsizetype()> shown)
+        : QValidator(edit)
+        , m_limit(limit)
+        , m_shown(std::move(shown))
+    {
+    }
+    State validate(QString &input, int &) const override
+    {
+        // Shortening an over-long value set by the program is allowed.
+        return input.size() <= m_limit || input.size() < m_shown() ? Acceptable : Invalid;
+    }
+
+private:
+    int m_limit;
+    std::function<qsizetype()> m_shown;
+};
 
 // Pages of a tab widget are shown and hidden through their tab.
 void setPageShown(QWidget *page, bool shown)
@@ -58,7 +84,7 @@ void SettingsBinder::bind(Field field, QWidget *widget)
     const FieldInfo &info = DeviceSettings::info(field);
     if (auto *edit = qobject_cast<QLineEdit *>(widget)) {
         if (info.limit > 0)
-            edit->setMaxLength(info.limit);
+            edit->setValidator(new TypingLimit(edit, info.limit, [this, field] { return m_settings.text(field).size(); }));
         connect(edit, &QLineEdit::textEdited, this, [this, field](const QString &text) {
             m_settings.setText(field, text);
         });

@@ -113,13 +113,19 @@ TEST_F(WindowTest, LimitedEditsStopAtTheirLimitWhenTyped)
 }
 
 // The limit holds for typing only: a longer text from the tracker or a file
-// is shown whole. Disabled until the binder limits typing some other way
-// than QLineEdit::setMaxLength, which cuts the program's text as well.
-TEST_F(WindowTest, DISABLED_TextFromTheProgramIsNotCutByTheTypingLimit)
+// is shown whole, and can still be shortened by hand.
+TEST_F(WindowTest, TextFromTheProgramIsNotCutByTheTypingLimit)
 {
     const QString longName = QStringLiteral("ABCDEFGHIJKL");
     model().setText(F::edDevName, longName);
-    EXPECT_EQ(control<QLineEdit>("edDevName")->text(), longName);
+    auto *edit = control<QLineEdit>("edDevName");
+    EXPECT_EQ(edit->text(), longName);
+    showPage(edit);
+    edit->end(false);
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_EQ(model().text(F::edDevName), QStringLiteral("ABCDEFGHIJK"));
+    QTest::keyClicks(edit, QStringLiteral("Z"));
+    EXPECT_EQ(model().text(F::edDevName), QStringLiteral("ABCDEFGHIJK"));
 }
 
 TEST_F(WindowTest, PinAcceptsFourDigits)
@@ -174,8 +180,14 @@ TEST_F(WindowTest, ListsShowTheModelItemsAndCannotBeTypedInto)
     for (const char *name : {"cbProfile", "cbProfile_Call", "cbAcclSense"}) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(control<QComboBox>(name)->isEditable());
-        EXPECT_EQ(control<QComboBox>(name)->currentIndex(), 0);
+        const Field field = *DeviceSettings::fieldByName(QString::fromLatin1(name));
+        EXPECT_EQ(control<QComboBox>(name)->currentIndex(), model().index(field));
     }
+    // Showing the window selects the first user profile; the others keep
+    // their first item.
+    EXPECT_EQ(model().index(F::cbProfile), 5);
+    EXPECT_EQ(model().index(F::cbProfile_Call), 0);
+    EXPECT_EQ(model().index(F::cbAcclSense), 0);
 }
 
 TEST_F(WindowTest, UserChoicesReachTheModel)
