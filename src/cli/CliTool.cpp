@@ -4,6 +4,9 @@
 #include "cli/CliPrompts.h"
 #include "cli/StreamEventLog.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
 namespace kvmt {
 
 namespace {
@@ -14,6 +17,8 @@ enum Exit : int {
     ExitNoLibrary = 3,
     ExitNoTracker = 4,
     ExitRefused = 5,
+    ExitTimeLimit = 6,
+    ExitTestFailed = 7,
 };
 
 const char kUsage[] =
@@ -22,6 +27,10 @@ const char kUsage[] =
     "Commands:\n"
     "  read [--password PIN]   identify the first attached tracker, read its\n"
     "                          settings and print them as name=value lines\n"
+    "  test smtp|sms|server [--password PIN] [--time-limit SECONDS]\n"
+    "       [--interval MS]    run one of the tracker's communication tests with\n"
+    "                          the settings it holds, polling every MS (1000)\n"
+    "                          until the tracker ends it or SECONDS (300) pass\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -29,7 +38,8 @@ const char kUsage[] =
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain). Exit codes: 0 done, 1 usage, 3 no device library,\n"
-    "4 no tracker attached, 5 password missing or refused.\n";
+    "4 no tracker attached, 5 password missing or refused, 6 the test did not\n"
+    "end within its time limit, 7 the tracker reported the test failed.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -58,6 +68,10 @@ void printMembers(const DeviceSettings &settings, QTextStream &out)
     out.flush();
 }
 
+// One monitor run with the tracker: ExitOk once it is identified and read,
+// else the exit code that says why not.
+int takeUpTracker(Configurator &configurator, const CliPrompts &prompts, QTextStream &err);
+
 int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
 {
     std::optional<QByteArray> password;
@@ -72,6 +86,14 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
     StreamEventLog log(err);
     CliPrompts prompts(err, password);
     Configurator configurator(log, prompts, libraryDirs);
+    if (const int failed = takeUpTracker(configurator, prompts, err))
+        return failed;
+    printMembers(configurator.settings(), out);
+    return ExitOk;
+}
+
+int takeUpTracker(Configurator &configurator, const CliPrompts &prompts, QTextStream &err)
+{
     // One monitor run, straight away: no timers, no device notices.
     configurator.monitor().devtimerTimer();
     if (!configurator.library().isLoaded()) {
@@ -89,8 +111,74 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
     }
     if (prompts.closeRequested())
         return ExitRefused;
-    printMembers(configurator.settings(), out);
     return ExitOk;
+}
+
+std::optional<CommTest> testNamed(const QString &name)
+{
+    if (name == QLatin1String("smtp"))
+        return CommTest::Smtp;
+    if (name == QLatin1String("sms"))
+        return CommTest::Sms;
+    if (name == QLatin1String("server"))
+        return CommTest::Server;
+    return std::nullopt;
+}
+
+int commandTest(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+{
+    const std::optional<CommTest> test = options.isEmpty() ? std::nullopt : testNamed(options.first());
+    if (!test) {
+        err << "kvmtconf-cli test: name the test: smtp, sms or server" << Qt::endl;
+        return ExitUsage;
+    }
+    std::optional<QByteArray> password;
+    qint64 timeLimitMs = 300 * 1000;
+    unsigned long intervalMs = CommunicationTests::kPollIntervalMs;
+    for (qsizetype i = 1; i < options.size(); ++i) {
+        const QString &option = options[i];
+        const bool hasValue = i + 1 < options.size();
+        bool number = true;
+        if (option == QLatin1String("--password") && hasValue) {
+            password = options[++i].toLatin1();
+        } else if (option == QLatin1String("--time-limit") && hasValue) {
+            timeLimitMs = options[++i].toUInt(&number) * qint64(1000);
+        } else if (option == QLatin1String("--interval") && hasValue) {
+            intervalMs = options[++i].toUInt(&number);
+        } else {
+            number = false;
+        }
+        if (!number) {
+            err << "kvmtconf-cli test: unknown option or bad value " << option << Qt::endl;
+            return ExitUsage;
+        }
+    }
+
+    StreamEventLog log(err);
+    CliPrompts prompts(err, password);
+    Configurator configurator(log, prompts, libraryDirs);
+    if (const int failed = takeUpTracker(configurator, prompts, err))
+        return failed;
+
+    // The window's poll timer, driven by hand: nothing else runs here, and a
+    // tracker that never reports the end must not keep the tool for ever.
+    CommunicationTests &tests = configurator.tests();
+    QElapsedTimer clock;
+    clock.start();
+    tests.start(*test);
+    for (;;) {
+        QThread::msleep(intervalMs);
+        tests.poll(*test);
+        if (!tests.isPolling(*test))
+            break;
+        if (clock.elapsed() >= timeLimitMs) {
+            tests.timer(*test).stop();
+            err << "kvmtconf-cli: the tracker did not end the test within " << timeLimitMs / 1000 << " s"
+                << Qt::endl;
+            return ExitTimeLimit;
+        }
+    }
+    return tests.verdict(*test) == CommunicationTests::Verdict::Failed ? ExitTestFailed : ExitOk;
 }
 
 } // namespace
@@ -109,6 +197,8 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
     }
     if (command == QLatin1String("read"))
         return commandRead(options, out, err, libraryDirs);
+    if (command == QLatin1String("test"))
+        return commandTest(options, err, libraryDirs);
     err << "kvmtconf-cli: unknown command " << command << "\n\n" << kUsage;
     return ExitUsage;
 }

@@ -102,6 +102,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     }
     m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
+    connectDeviceServices();
     new KeyFilterInstaller(*m_binder, this);
 
     if (options.watchDevices) {
@@ -208,6 +209,22 @@ void TForm1::layoutLogPane()
         return;
     const int height = qBound(kLogMinHeight, centralWidget()->height() - kLogTop, kLogMaxHeight);
     m_log->setGeometry(0, kLogTop, kLogWidth, height);
+}
+
+void TForm1::connectDeviceServices()
+{
+    const auto onClick = [this](const char *name, auto handler) {
+        if (auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name)))
+            connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    CommunicationTests &tests = m_configurator->tests();
+    onClick("btTestSMTP", [&tests] { tests.btTestSMTPClick(); });
+    onClick("btTestSMS", [&tests] { tests.btTestSMSClick(); });
+    onClick("btSrvTest", [&tests] { tests.btSrvTestClick(); });
+    PasswordProtection &protection = m_configurator->protection();
+    onClick("btOnOffPIN", [&protection] { protection.btOnOffPINClick(); });
+    onClick("btChangePIN", [&protection] { protection.btChangePINClick(); });
+    onClick("edResetLockMp", [&protection] { protection.edResetLockMpClick(); });
 }
 
 } // namespace kvmt

@@ -50,6 +50,8 @@ private:
     void buildPages(QWidget *central);
     void buildButtonRow(QWidget *central);
     void buildMenu();
+    // The test and password buttons: each click is one call into the core.
+    void connectDeviceServices();
     void layoutLogPane();
 
     QTextEdit *m_log = nullptr;

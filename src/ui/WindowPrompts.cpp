@@ -1,5 +1,7 @@
 #include "ui/WindowPrompts.h"
 
+#include "ui/TFormPass.h"
+
 #include <QMessageBox>
 #include <QWidget>
 
@@ -17,14 +19,31 @@ void WindowPrompts::showMessage(const QString &text)
 
 std::optional<QByteArray> WindowPrompts::askDevicePassword()
 {
-    // The password dialog is not part of the window yet: a protected tracker
-    // is treated as if the person had cancelled it.
-    return std::nullopt;
+    TFormPass &dialog = passwordDialog();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.enteredPassword();
 }
 
 void WindowPrompts::closeProgram()
 {
+    // Through close(), so that the window's close steps run: the tracker is
+    // told the configurator leaves, and closed.
     m_window->close();
+}
+
+WindowPrompts::WindowPrompts(QWidget *window)
+    : m_window(window)
+{
+}
+
+WindowPrompts::~WindowPrompts() = default;
+
+TFormPass &WindowPrompts::passwordDialog()
+{
+    if (!m_passwordDialog)
+        m_passwordDialog = std::make_unique<TFormPass>(m_window);
+    return *m_passwordDialog;
 }
 
 } // namespace kvmt

@@ -2,25 +2,31 @@
 
 #include "device/UserPrompts.h"
 
+#include <memory>
+
 class QWidget;
 
 namespace kvmt {
+
+class TFormPass;
 
 // The window's answers to the core's questions: message boxes and dialogs.
 class WindowPrompts final : public UserPrompts
 {
 public:
-    explicit WindowPrompts(QWidget *window)
-        : m_window(window)
-    {
-    }
+    explicit WindowPrompts(QWidget *window);
     void showError(const QString &caption, const QString &text) override;
     void showMessage(const QString &text) override;
     std::optional<QByteArray> askDevicePassword() override;
     void closeProgram() override;
 
+    ~WindowPrompts() override;
+    // Made once, on first use, and shown again for every protected tracker.
+    TFormPass &passwordDialog();
+
 private:
     QWidget *m_window;
+    std::unique_ptr<TFormPass> m_passwordDialog;
 };
 
 } // namespace kvmt

@@ -97,3 +97,53 @@ TEST_F(CliTest, UsageErrorsExitWithOne)
     EXPECT_TRUE(help.out.contains(QStringLiteral("read [--password PIN]")));
     EXPECT_TRUE(runTool({QStringLiteral("--version")}).out.startsWith(QStringLiteral("kvmtconf-cli 1.30")));
 }
+
+TEST_F(CliTest, TestRunsUntilTheTrackerEndsItAndPrintsEveryLine)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[tests]"), QStringLiteral("sms=GSM:OK,TEST_SMS:OK,ENDED:OK")}));
+    const ToolRun run = runTool({QStringLiteral("test"), QStringLiteral("sms"), QStringLiteral("--interval"),
+                                 QStringLiteral("0")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("success: SMS GATE Ok\nplain: SMSTEST=GSM:OK;\n"
+                                                "plain: SMSTEST=TEST_SMS:OK;\n"
+                                                "success: Тестирование успешно завершено\n"
+                                                "plain: SMSTEST=ENDED:OK;\n")))
+        << run.err.toStdString();
+}
+
+TEST_F(CliTest, TestReportsAFailedTestAndATrackerThatNeverEndsIt)
+{
+    TrackerHome::instance().plug(scenario(
+        QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+        {QStringLiteral("protected=1"), QStringLiteral("[tests]"),
+         QStringLiteral("smtp=GSM:OK,TEST_SMTP:BAD_AUTH,ENDED:OK"), QStringLiteral("srv=GSM:OK,GPRS:OK")}));
+    const QStringList fast = {QStringLiteral("--password"), QStringLiteral("1234"), QStringLiteral("--interval"),
+                              QStringLiteral("0")};
+    const ToolRun failed = runTool(QStringList{QStringLiteral("test"), QStringLiteral("smtp")} + fast);
+    EXPECT_EQ(failed.exitCode, 7);
+    EXPECT_TRUE(failed.err.contains(QStringLiteral("error: Ошибка при тестировании")));
+    EXPECT_FALSE(failed.err.contains(QStringLiteral("1234"))) << "no password in the output";
+
+    const ToolRun endless = runTool(QStringList{QStringLiteral("test"), QStringLiteral("server"),
+                                                QStringLiteral("--time-limit"), QStringLiteral("0")}
+                                    + fast);
+    EXPECT_EQ(endless.exitCode, 6);
+    EXPECT_TRUE(endless.err.contains(QStringLiteral("did not end the test within 0 s")));
+}
+
+TEST_F(CliTest, TestNeedsATrackerATestNameAndAPassword)
+{
+    EXPECT_EQ(runTool({QStringLiteral("test")}).exitCode, 1);
+    EXPECT_EQ(runTool({QStringLiteral("test"), QStringLiteral("fax")}).exitCode, 1);
+    EXPECT_EQ(runTool({QStringLiteral("test"), QStringLiteral("sms"), QStringLiteral("--interval"),
+                       QStringLiteral("soon")})
+                  .exitCode,
+              1);
+    EXPECT_EQ(runTool({QStringLiteral("test"), QStringLiteral("sms")}).exitCode, 4);
+    TrackerHome::instance().plug(
+        scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), {QStringLiteral("protected=1")}));
+    const ToolRun locked = runTool({QStringLiteral("test"), QStringLiteral("sms")});
+    EXPECT_EQ(locked.exitCode, 5);
+    EXPECT_FALSE(locked.err.contains(QStringLiteral("SMSTEST"))) << "no test is started on a locked tracker";
+}
