@@ -1,63 +1,44 @@
 // Protects what typing, pasting and the keyboard's editing keys do in the
 // filtered edits of the real window.
 #include "ui/KeyFilterInstaller.h"
-#include "ui/TForm1.h"
 
-#include "QtPrinters.h"
-#include "ScriptedPrompts.h"
+#include "../gui/WindowFixture.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QInputMethodEvent>
 #include <QLineEdit>
-#include <QTabWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
-
-#include <memory>
 
 using namespace kvmt;
 using namespace kvmt::test;
 
 namespace {
 
-class KeyFilterTest : public ::testing::Test
+class KeyFilterTest : public WindowTest
 {
 protected:
     void SetUp() override
     {
-        TForm1::Options options;
-        options.prompts = &prompts;
-        options.watchDevices = false;
-        window = std::make_unique<TForm1>(options);
-        window->show();
+        WindowTest::SetUp();
         model().setIndex(F::cbProfile, 5);
     }
-
-    DeviceSettings &model() { return window->configurator().settings(); }
 
     // The edit on the front page, empty and with the focus.
     QLineEdit *edit(const char *name)
     {
-        auto *e = window->findChild<QLineEdit *>(QString::fromLatin1(name));
+        auto *e = control<QLineEdit>(name);
         EXPECT_NE(e, nullptr) << name;
         if (!e)
             return nullptr;
-        for (QWidget *w = e; w; w = w->parentWidget()) {
-            QWidget *stack = w->parentWidget();
-            auto *tabs = stack ? qobject_cast<QTabWidget *>(stack->parentWidget()) : nullptr;
-            if (tabs && tabs->indexOf(w) >= 0)
-                tabs->setCurrentWidget(w);
-        }
+        showPage(e);
         e->setFocus();
         e->selectAll();
         QTest::keyClick(e, Qt::Key_Backspace);
         return e;
     }
-
-    ScriptedPrompts prompts;
-    std::unique_ptr<TForm1> window;
 };
 
 } // namespace

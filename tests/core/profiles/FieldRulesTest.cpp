@@ -130,44 +130,55 @@ TEST_F(FieldRulesTest, SleepProfileClearedGpsHoursStayEmptyAndZeroBecomesOneHour
     EXPECT_EQ(text(F::edGPSMin), QStringLiteral("0"));
 }
 
-TEST_F(FieldRulesTest, OnLineTimeStaysBetweenThreeAndTenMinutes)
-{
-    for (const auto &[typed, kept] : {std::pair{u"2", u"3"}, {u"11", u"10"}, {u"0", u"3"}, {u"3", u"3"},
-                                      {u"10", u"10"}, {u"-4", u"3"}, {u"2147483647", u"10"}}) {
-        set(F::edOnLineTime, u"");
-        set(F::edOnLineTime, typed);
-        EXPECT_EQ(text(F::edOnLineTime), QString::fromUtf16(kept)) << QString::fromUtf16(typed).toStdString();
-    }
-}
+// Fields whose bounds depend on nothing else: what a change to `typed`
+// leaves in the field.
+struct OneFieldCase {
+    Field field;
+    const char16_t *typed;
+    const char16_t *kept;
+};
 
-TEST_F(FieldRulesTest, TimeZoneNeverFailsAndKeepsASignTypedBeforeItsDigits)
+class OneFieldBoundsTest : public FieldRulesTest, public ::testing::WithParamInterface<OneFieldCase>
 {
-    for (const auto &[typed, kept] : {std::pair{u"-13", u"-12"}, {u"13", u"12"}, {u"-12", u"-12"}, {u"12", u"12"},
-                                      {u"-", u"-"}, {u"5-", u"5-"}, {u"--", u"--"}, {u"abc", u"abc"},
-                                      {u"-999", u"-12"}, {u"99999999999", u"99999999999"}}) {
-        set(F::edTimeZone, typed);
-        EXPECT_EQ(text(F::edTimeZone), QString::fromUtf16(kept)) << QString::fromUtf16(typed).toStdString();
-    }
+};
+
+TEST_P(OneFieldBoundsTest, ChangeLeavesTheBoundedValueWithoutAMessage)
+{
+    const OneFieldCase &c = GetParam();
+    set(c.field, u"");
+    set(c.field, c.typed);
+    EXPECT_EQ(text(c.field), QString::fromUtf16(c.kept));
     EXPECT_TRUE(prompts.messages.isEmpty());
 }
 
-TEST_F(FieldRulesTest, AccelerometerWindowAndStopDelayAreCappedEachOnItsOwn)
-{
-    set(F::edAccActHourBeg, u"24");
-    set(F::edAccActMinBeg, u"60");
-    set(F::edAccSenTimeOut, u"181");
-    EXPECT_EQ(text(F::edAccActHourBeg), QStringLiteral("23"));
-    EXPECT_EQ(text(F::edAccActMinBeg), QStringLiteral("59"));
-    EXPECT_EQ(text(F::edAccSenTimeOut), QStringLiteral("180"));
-
-    // A window across midnight is kept.
-    set(F::edAccActHourBeg, u"22");
-    set(F::edAccActMinBeg, u"00");
-    set(F::edAccActHourEnd, u"06");
-    set(F::edAccActMinEnd, u"00");
-    EXPECT_EQ(text(F::edAccActHourBeg), QStringLiteral("22"));
-    EXPECT_EQ(text(F::edAccActHourEnd), QStringLiteral("06"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    OnLineTime, OneFieldBoundsTest,
+    ::testing::Values(OneFieldCase{F::edOnLineTime, u"2", u"3"}, OneFieldCase{F::edOnLineTime, u"11", u"10"},
+                      OneFieldCase{F::edOnLineTime, u"0", u"3"}, OneFieldCase{F::edOnLineTime, u"3", u"3"},
+                      OneFieldCase{F::edOnLineTime, u"10", u"10"}, OneFieldCase{F::edOnLineTime, u"-4", u"3"},
+                      OneFieldCase{F::edOnLineTime, u"2147483647", u"10"}));
+// The time zone never fails: a sign typed before its digits reads as 0.
+INSTANTIATE_TEST_SUITE_P(
+    TimeZone, OneFieldBoundsTest,
+    ::testing::Values(OneFieldCase{F::edTimeZone, u"-13", u"-12"}, OneFieldCase{F::edTimeZone, u"13", u"12"},
+                      OneFieldCase{F::edTimeZone, u"-12", u"-12"}, OneFieldCase{F::edTimeZone, u"12", u"12"},
+                      OneFieldCase{F::edTimeZone, u"-", u"-"}, OneFieldCase{F::edTimeZone, u"5-", u"5-"},
+                      OneFieldCase{F::edTimeZone, u"--", u"--"}, OneFieldCase{F::edTimeZone, u"abc", u"abc"},
+                      OneFieldCase{F::edTimeZone, u"-999", u"-12"},
+                      OneFieldCase{F::edTimeZone, u"99999999999", u"99999999999"}));
+// No rule relates the window's start to its end: 22:00 to 06:00 is kept.
+INSTANTIATE_TEST_SUITE_P(
+    Accelerometer, OneFieldBoundsTest,
+    ::testing::Values(OneFieldCase{F::edAccActHourBeg, u"24", u"23"}, OneFieldCase{F::edAccActHourEnd, u"24", u"23"},
+                      OneFieldCase{F::edAccActMinBeg, u"60", u"59"}, OneFieldCase{F::edAccActMinEnd, u"60", u"59"},
+                      OneFieldCase{F::edAccActHourBeg, u"22", u"22"}, OneFieldCase{F::edAccActHourEnd, u"06", u"06"},
+                      OneFieldCase{F::edAccSenTimeOut, u"181", u"180"},
+                      OneFieldCase{F::edAccSenTimeOut, u"180", u"180"}));
+// Minutes of the three sending channels.
+INSTANTIATE_TEST_SUITE_P(
+    Minutes, OneFieldBoundsTest,
+    ::testing::Values(OneFieldCase{F::edSMSMin, u"60", u"59"}, OneFieldCase{F::edServerMin, u"60", u"59"},
+                      OneFieldCase{F::edSMTPMin, u"60", u"59"}, OneFieldCase{F::edSMTPMin, u"059", u"059"}));
 
 TEST_F(FieldRulesTest, ReplacementWritesThePlainNumberButLeadingZerosWithinBoundsStay)
 {
