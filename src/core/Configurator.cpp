@@ -1,5 +1,6 @@
 #include "Configurator.h"
 
+#include "device/UserPrompts.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -38,13 +39,30 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_tests(m_link, m_settings, m_log)
     , m_protection(m_link, m_settings, m_log, m_flags)
     , m_editingRules(m_settings, m_identity, m_prompts)
+    , m_profileLayout(m_settings)
+    , m_profileSelection(m_link, m_settings, m_flags, m_log, m_reader, m_profileLayout)
+    , m_profileFile(m_settingsBuffer, m_reader, m_writer, m_settings, m_log, m_prompts)
+    , m_factoryDefaults(m_settings)
 {
     ConnectionMonitor::Hooks hooks;
     hooks.readSettings = [this] { m_reader.readSettings(false); };
+    hooks.buildSummary = [this] { buildSettingsSummary(); };
+    hooks.applyProfileLayout = [this] { m_profileLayout.applyProfileLayout(); };
     m_monitor.setHooks(std::move(hooks));
     m_writer.setExeDir(defaultExeDir());
 }
 
 Configurator::~Configurator() = default;
+
+SettingsSummary Configurator::buildSettingsSummary()
+{
+    SettingsSummary summary = SettingsSummary::build(m_settings, m_identity.firmwareVersion);
+    // Shown first: the pane keeps the rows before the radius when the
+    // message comes.
+    emit summaryBuilt(summary);
+    if (summary.badRadius())
+        m_prompts.showMessage(FieldRules::notAnIntegerMessage(*summary.badRadius()));
+    return summary;
+}
 
 } // namespace kvmt

@@ -9,10 +9,15 @@
 #include "device/LinkFlags.h"
 #include "device/MonotonicClock.h"
 #include "profiles/EditingRules.h"
+#include "profiles/ProfileLayout.h"
+#include "profiles/ProfileSelection.h"
+#include "profiles/SettingsSummary.h"
 #include "services/CommunicationTests.h"
+#include "services/FactoryDefaults.h"
 #include "services/PasswordProtection.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
+#include "settings/ProfileFile.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
@@ -59,6 +64,22 @@ public:
     bool writeSettings(bool toFile) { return m_writer.writeSettings(toFile); }
     void btSaveClick() { m_writer.btSaveClick(m_reader); }
 
+    // The person picked a profile: READPROFILE and a full read while a
+    // tracker is connected, then the page's layout.
+    void cbProfileChange() { m_profileSelection.cbProfileChange(); }
+    void applyProfileLayout() { m_profileLayout.applyProfileLayout(); }
+    ProfileFile &profileFile() { return m_profileFile; }
+    void N4Click() { m_profileFile.N4Click(); }
+    void N5Click() { m_profileFile.N5Click(); }
+    void btDefaultSetupClick() { m_factoryDefaults.btDefaultSetupClick(); }
+    // Builds the summary of the window's settings and hands it to whoever
+    // shows it (summaryBuilt); a radius that is no integer is then told to
+    // the person, as a pasted number the field rules cannot read is.
+    SettingsSummary buildSettingsSummary();
+
+signals:
+    void summaryBuilt(const kvmt::SettingsSummary &summary);
+
 private:
     EventLog &m_log;
     UserPrompts &m_prompts;
@@ -78,6 +99,10 @@ private:
     // Installed on the model for the configurator's life: a read or a load
     // edits the fields as a person would, under the same rules.
     EditingRules m_editingRules;
+    ProfileLayout m_profileLayout;
+    ProfileSelection m_profileSelection;
+    ProfileFile m_profileFile;
+    FactoryDefaults m_factoryDefaults;
 };
 
 } // namespace kvmt

@@ -24,6 +24,26 @@ public:
     // The tracker refused the password: the program closes through its
     // normal close steps.
     virtual void closeProgram() = 0;
+    // File dialogs: the chosen file's full name, nullopt when the person
+    // cancelled. `filter` is "description|pattern", e.g. "Text files
+    // (*.atc)|*.ATC"; `initialName` is the name the dialog proposes. A side
+    // that cannot ask cancels.
+    virtual std::optional<QString> askOpenFileName(const QString &title, const QString &filter,
+                                                   const QString &initialName)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(filter);
+        Q_UNUSED(initialName);
+        return std::nullopt;
+    }
+    virtual std::optional<QString> askSaveFileName(const QString &title, const QString &filter,
+                                                   const QString &initialName)
+    {
+        Q_UNUSED(title);
+        Q_UNUSED(filter);
+        Q_UNUSED(initialName);
+        return std::nullopt;
+    }
 };
 
 } // namespace kvmt

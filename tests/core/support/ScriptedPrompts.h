@@ -25,12 +25,33 @@ public:
         return password;
     }
     void closeProgram() override { ++closeRequests; }
+    std::optional<QString> askOpenFileName(const QString &title, const QString &filter,
+                                           const QString &initialName) override
+    {
+        fileDialogs.append({title, filter, initialName});
+        return openFileName;
+    }
+    std::optional<QString> askSaveFileName(const QString &title, const QString &filter,
+                                           const QString &initialName) override
+    {
+        fileDialogs.append({title, filter, initialName});
+        return saveFileName;
+    }
 
     struct Error {
         QString caption;
         QString text;
     };
     QList<Error> errors;
+    struct FileDialog {
+        QString title;
+        QString filter;
+        QString initialName;
+    };
+    QList<FileDialog> fileDialogs;
+    // The file names the dialogs answer; nullopt: cancelled.
+    std::optional<QString> openFileName;
+    std::optional<QString> saveFileName;
     QStringList messages;
     std::optional<QByteArray> password;
     // Runs while the password "dialog" is open, as timers would.

@@ -1,0 +1,132 @@
+#include "settings/ProfileFile.h"
+
+#include "device/UserPrompts.h"
+#include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
+#include "settings/ReadSequence.h"
+#include "settings/SettingsBuffer.h"
+#include "settings/WriteSequence.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace kvmt {
+
+namespace {
+
+const QString kSuffix = QStringLiteral(".atc");
+
+} // namespace
+
+ProfileFile::ProfileFile(SettingsBuffer &buffer, ReadSequence &reader, WriteSequence &writer,
+                         const DeviceSettings &settings, EventLog &log, UserPrompts &prompts)
+    : m_buffer(buffer)
+    , m_reader(reader)
+    , m_writer(writer)
+    , m_settings(settings)
+    , m_log(log)
+    , m_prompts(prompts)
+{
+}
+
+QString ProfileFile::openTitle()
+{
+    return tr("Открыть файлы настроек");
+}
+
+QString ProfileFile::openFilter()
+{
+    return QStringLiteral("Text files (*.atc)|*.ATC");
+}
+
+QString ProfileFile::openInitialName()
+{
+    return QStringLiteral("*.atc");
+}
+
+QString ProfileFile::saveTitle()
+{
+    return tr("Сохранить профиль настроек");
+}
+
+QString ProfileFile::saveFilter()
+{
+    return QStringLiteral("Profile files (*.atc)|*.ATC");
+}
+
+void ProfileFile::N4Click()
+{
+    if (const std::optional<QString> path = m_prompts.askOpenFileName(openTitle(), openFilter(), openInitialName()))
+        load(*path);
+}
+
+void ProfileFile::N5Click()
+{
+    if (const std::optional<QString> name =
+            m_prompts.askSaveFileName(saveTitle(), saveFilter(), m_settings.text(F::edDevName)))
+        save(*name);
+}
+
+ProfileFile::LoadOutcome ProfileFile::load(const QString &path)
+{
+    if (!QFileInfo::exists(path)) {
+        m_prompts.showError(tr("Ошибка"), tr("Файл не существует"));
+        return LoadOutcome::Missing;
+    }
+    QFile file(path);
+    // Opened for reading only: other programs may go on reading it.
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Without this check the read would run over whatever the buffer
+        // held before, and pass that off as the file's settings.
+        refuse(tr("Не удалось открыть файл %1: %2").arg(QDir::toNativeSeparators(path), file.errorString()));
+        return LoadOutcome::Unreadable;
+    }
+    return loadFrom(file);
+}
+
+ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
+{
+    const qint64 size = file.size();
+    if (size <= 0) {
+        m_log.logEvent(tr("Файл пустой"), LogError);
+        return LoadOutcome::Empty;
+    }
+    // Refused whole rather than cut: a file cut at the buffer's end would
+    // load the settings before the cut and report the rest as missing, as
+    // if the file were a good one from an older tracker.
+    if (size > SettingsBuffer::kCapacity) {
+        refuse(tr("Файл слишком большой для профиля настроек: %1 байт, допускается не более %2")
+                   .arg(size)
+                   .arg(SettingsBuffer::kCapacity));
+        return LoadOutcome::TooLarge;
+    }
+    const QByteArray bytes = file.read(size);
+    m_buffer.load(bytes);
+    // Part of a file is no profile: with nothing loaded every key is
+    // reported missing.
+    const bool whole = bytes.size() == size;
+    if (!whole)
+        m_buffer.forgetLoaded();
+    m_log.logEvent(tr("Чтение настроек из файла"), LogNotice);
+    m_reader.readSettings(true);
+    m_log.logEvent(tr("Настройки из файла считаны"), LogNotice);
+    return whole ? LoadOutcome::Read : LoadOutcome::ShortRead;
+}
+
+bool ProfileFile::save(const QString &chosenName)
+{
+    m_writer.setSaveFileName(chosenName + kSuffix);
+    // The write logs its own failure; the success line would then be false.
+    if (!m_writer.writeSettings(true))
+        return false;
+    m_log.logEvent(tr("Профиль настроек  сохранен в файле"), LogNotice);
+    return true;
+}
+
+void ProfileFile::refuse(const QString &text)
+{
+    m_prompts.showError(tr("Ошибка"), text);
+}
+
+} // namespace kvmt
