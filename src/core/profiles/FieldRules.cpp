@@ -4,13 +4,11 @@
 #include <climits>
 
 #include "device/UserPrompts.h"
+#include "profiles/ProfileLayout.h"
 
 namespace kvmt {
 
 namespace {
-
-// Profile indexes as the tracker numbers them.
-enum Profile : int { SLP = 0, CAR = 1, CRG = 2, TKR = 3, SRH = 4, USR1 = 5, USR2 = 6 };
 
 // A period of up to 27 days.
 constexpr int kMaxPeriodHours = 648;
@@ -82,10 +80,10 @@ void FieldRules::install()
         if (!n)
             return;
         int limit = kMaxPeriodHours;
-        if (profile() == CRG) {
+        if (profile() == ProfileCargo) {
             m_settings.setText(F::edSMSMin, QStringLiteral("0"));
             limit = kMaxHourOfDay;
-        } else if (profile() == SRH) {
+        } else if (profile() == ProfileSearch) {
             limit = kMaxHourOfDay;
         }
         channelHours(F::edSMSHour, F::rbTimeIn, *n, limit);
@@ -95,9 +93,9 @@ void FieldRules::install()
         if (!n)
             return;
         int limit = kMaxPeriodHours;
-        if (profile() == CRG || profile() == TKR)
+        if (profile() == ProfileCargo || profile() == ProfileTracker)
             m_settings.setText(F::edServerMin, QStringLiteral("0"));
-        else if (profile() == SRH)
+        else if (profile() == ProfileSearch)
             limit = kMaxHourOfDay;
         channelHours(F::edServerHour, F::rbTimeInSrv, *n, limit);
     });
@@ -186,18 +184,18 @@ void FieldRules::gpsHours()
         return;
     int limit = kMaxPeriodHours;
     switch (profile()) {
-    case SLP:
+    case ProfileSleep:
         // The sleeping tracker wakes up in whole hours, at least one.
         raiseTo(F::edGPSHour, *n, 1);
         m_settings.setText(F::edGPSMin, QStringLiteral("0"));
         break;
-    case TKR:
+    case ProfileTracker:
         limit = kMaxHourOfDay;
         if (*n == 0)
             shortGpsPeriod();
         break;
-    case USR1:
-    case USR2:
+    case ProfileUser1:
+    case ProfileUser2:
         if (*n == 0)
             shortGpsPeriod();
         break;
@@ -215,7 +213,7 @@ void FieldRules::gpsMinutes()
         return;
     capAt(F::edGPSMin, *n, kMaxMinute);
     const int p = profile();
-    if ((p == TKR || p == USR1 || p == USR2) && numberIn(F::edGPSHour) == 0)
+    if ((p == ProfileTracker || p == ProfileUser1 || p == ProfileUser2) && numberIn(F::edGPSHour) == 0)
         shortGpsPeriod();
 }
 
