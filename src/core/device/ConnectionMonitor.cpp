@@ -8,6 +8,7 @@
 #include "text/Cp1251.h"
 #include "text/Numbers.h"
 
+#include <QCoreApplication>
 #include <QScopedValueRollback>
 
 namespace kvmt {
@@ -99,7 +100,7 @@ void ConnectionMonitor::devtimerTimer()
     if (!m_link.library().load()) {
         // Once per absence: the timer stays off until the next notice.
         m_prompts.showError(QStringLiteral("Korvel Firmware Loader"),
-                            QStringLiteral("Драйвер устройств RW не установлен."));
+                            tr("Драйвер устройств RW не установлен."));
         emit runFinished();
         return;
     }
@@ -173,7 +174,7 @@ void ConnectionMonitor::releaseLost()
 void ConnectionMonitor::identifyDevice()
 {
     const QScopedValueRollback<bool> identifying(m_identifying, true);
-    m_log.logEvent(QStringLiteral("Чтение параметров"), LogSuccess);
+    m_log.logEvent(tr("Чтение параметров"), LogSuccess);
 
     m_link.sendCommand("NUMBER=?;");
     if (m_link.receiveReply() != 0) {
@@ -203,18 +204,18 @@ void ConnectionMonitor::identifyDevice()
     if (m_settings.isChecked(F::cbPINCode)) {
         const std::optional<QByteArray> password = m_prompts.askDevicePassword();
         if (!password) {
-            m_log.logEvent(QStringLiteral("Неверный пароль. Доступ не возможен"), LogError);
+            m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
             return;
         }
         m_link.sendCommand("SECUREOFFTMP=" + *password + ';');
         if (m_link.receiveReply() != 0)
             return;
         if ((leadingIntOr0(m_link.replyValue()) & 0xFF) == 0) {
-            m_log.logEvent(QStringLiteral("Неверный пароль. Доступ не возможен"), LogError);
+            m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
             m_prompts.closeProgram();
             return;
         }
-        m_log.logEvent(QStringLiteral("Пароль OK"), LogSuccess);
+        m_log.logEvent(tr("Пароль OK"), LogSuccess);
     }
 
     if (m_settings.isChecked(F::cbReadSetup))
@@ -232,7 +233,7 @@ void ConnectionMonitor::applyFirmwareGates()
     m_settings.setEnabled(F::edMapFormat_2, templates);
     if (!templates) {
         m_settings.setText(F::edMapFormat_1, QStringLiteral("Google Maps"));
-        m_settings.setText(F::edMapFormat_2, QStringLiteral("Яндекс карты"));
+        m_settings.setText(F::edMapFormat_2, QCoreApplication::translate("kvmt::DeviceSettings", "Яндекс карты"));
     }
     m_settings.setVisible(F::GroupBox13, version >= 144);
     m_settings.setVisible(F::cbCallOnNumber, version >= 144);

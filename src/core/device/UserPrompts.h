@@ -44,6 +44,14 @@ public:
         Q_UNUSED(initialName);
         return std::nullopt;
     }
+    // A question with Yes and No; true for Yes. Answering No is always safe,
+    // so a side that cannot ask says No.
+    virtual bool askYesNo(const QString &caption, const QString &text)
+    {
+        Q_UNUSED(caption);
+        Q_UNUSED(text);
+        return false;
+    }
 };
 
 } // namespace kvmt

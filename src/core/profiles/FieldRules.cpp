@@ -6,6 +6,8 @@
 #include "device/UserPrompts.h"
 #include "profiles/ProfileLayout.h"
 
+#include <QCoreApplication>
+
 namespace kvmt {
 
 namespace {
@@ -70,7 +72,7 @@ FieldRules::~FieldRules()
 
 QString FieldRules::notAnIntegerMessage(const QString &text)
 {
-    return QStringLiteral("\"%1\" не является целым числом").arg(text);
+    return QCoreApplication::translate("kvmt::FieldRules", "\"%1\" не является целым числом").arg(text);
 }
 
 void FieldRules::install()

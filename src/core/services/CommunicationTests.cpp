@@ -4,6 +4,8 @@
 #include "log/EventLog.h"
 #include "text/Cp1251.h"
 
+#include <QCoreApplication>
+
 #include <span>
 
 namespace kvmt {
@@ -178,9 +180,11 @@ void CommunicationTests::poll(CommTest test)
     if (verdict && stageChanged) {
         m_verdicts[size_t(test)] = *verdict;
         if (*verdict == Verdict::Passed)
-            m_log.logEvent(QStringLiteral("Тестирование успешно завершено"), LogSuccess);
+            m_log.logEvent(QCoreApplication::translate("kvmt::CommunicationTests", "Тестирование успешно завершено"),
+                           LogSuccess);
         else
-            m_log.logEvent(QStringLiteral("Ошибка при тестировании"), LogError);
+            m_log.logEvent(QCoreApplication::translate("kvmt::CommunicationTests", "Ошибка при тестировании"),
+                           LogError);
     }
 
     // "ENDED" ends the test whatever its result: an "ENDED:BAD" must not

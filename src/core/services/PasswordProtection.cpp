@@ -48,7 +48,7 @@ bool PasswordProtection::requireConnection()
 {
     if (m_flags.testFlag(LinkFlag::Connected))
         return true;
-    m_log.logEvent(QStringLiteral("Прибор не подключен"), LogError);
+    m_log.logEvent(tr("Прибор не подключен"), LogError);
     return false;
 }
 
@@ -56,7 +56,7 @@ void PasswordProtection::btOnOffPINClick()
 {
     if (!requireConnection())
         return;
-    m_log.logEvent(QStringLiteral("Изменение состояния защиты"), LogPlain);
+    m_log.logEvent(tr("Изменение состояния защиты"), LogPlain);
     // No length check: whatever the field holds goes, and the tracker judges.
     m_channel.sendCommand("SECURESETUP=" + QByteArray(m_settings.isChecked(F::cbPINCode) ? "1" : "0") + ','
                           + toCp1251(m_settings.text(F::Passw)) + ';');
@@ -64,14 +64,14 @@ void PasswordProtection::btOnOffPINClick()
     bool switched = false;
     if (m_channel.receiveReply() == 0) {
         if (isRefusal(m_channel.replyKey())) {
-            m_log.logEvent(QStringLiteral("Включение защиты невозможно"), LogError);
+            m_log.logEvent(tr("Включение защиты невозможно"), LogError);
         } else if (const std::optional<SwitchReply> reply = parseSwitchReply(m_channel.replyValue())) {
             if (reply->accepted != 0) {
                 m_settings.setChecked(F::cbPINCode, reply->state != 0);
-                m_log.logEvent(QStringLiteral("Состояние защиты изменено"), LogSuccess);
+                m_log.logEvent(tr("Состояние защиты изменено"), LogSuccess);
                 switched = true;
             } else {
-                m_log.logEvent(QStringLiteral("Неверный пароль"), LogError);
+                m_log.logEvent(tr("Неверный пароль"), LogError);
             }
         } else {
             // Neither a refusal nor the two numbers: nothing was confirmed.
@@ -89,11 +89,11 @@ void PasswordProtection::btChangePINClick()
 {
     if (!requireConnection())
         return;
-    m_log.logEvent(QStringLiteral("Изменение пароля"), LogPlain);
+    m_log.logEvent(tr("Изменение пароля"), LogPlain);
     const QString oldPassword = m_settings.text(F::OldPass_);
     const QString newPassword = m_settings.text(F::NewPass_);
     if (oldPassword.size() != kPasswordLength || newPassword.size() != kPasswordLength) {
-        m_log.logEvent(QStringLiteral("Неверный формат"), LogError);
+        m_log.logEvent(tr("Неверный формат"), LogError);
         return;
     }
     m_channel.sendCommand("SECUREPASSCHANGE=" + toCp1251(oldPassword) + ',' + toCp1251(newPassword) + ';');
@@ -101,12 +101,12 @@ void PasswordProtection::btChangePINClick()
     if (m_channel.receiveReply() != 0)
         return;
     if (isRefusal(m_channel.replyKey())) {
-        m_log.logEvent(QStringLiteral("изменение пароля невозможно"), LogError);
+        m_log.logEvent(tr("изменение пароля невозможно"), LogError);
     } else if (const std::optional<int> changed = leadingInt(m_channel.replyValue())) {
         if (*changed != 0)
-            m_log.logEvent(QStringLiteral("Пароль успешно изменен"), LogSuccess);
+            m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
         else
-            m_log.logEvent(QStringLiteral("Неверный старый пароль"), LogError);
+            m_log.logEvent(tr("Неверный старый пароль"), LogError);
     } else {
         m_log.logEvent(QStringLiteral("SECUREPASSCHANGE error"), LogError);
         return;
@@ -119,16 +119,16 @@ void PasswordProtection::edResetLockMpClick()
 {
     if (!requireConnection())
         return;
-    m_log.logEvent(QStringLiteral("Установка пароля"), LogPlain);
+    m_log.logEvent(tr("Установка пароля"), LogPlain);
     const QString master = m_settings.text(F::edMasterPass);
     const QString newPassword = m_settings.text(F::NewPassM);
     if (master.size() != kMasterLength) {
-        m_log.logEvent(QStringLiteral("Неверный формат мастер-пароля"), LogError);
+        m_log.logEvent(tr("Неверный формат мастер-пароля"), LogError);
         m_settings.setText(F::edMasterPass, QString());
         return;
     }
     if (newPassword.size() != kPasswordLength) {
-        m_log.logEvent(QStringLiteral("Неверный формат нового пароля"), LogError);
+        m_log.logEvent(tr("Неверный формат нового пароля"), LogError);
         m_settings.setText(F::NewPassM, QString());
         return;
     }
@@ -137,13 +137,13 @@ void PasswordProtection::edResetLockMpClick()
         return;
     if (isRefusal(m_channel.replyKey())) {
         // Worded as the program has always worded this refusal.
-        m_log.logEvent(QStringLiteral("Запись имени пользователя APN невозможна. Проверьте уровень защиты"),
+        m_log.logEvent(tr("Запись имени пользователя APN невозможна. Проверьте уровень защиты"),
                        LogError);
     } else if (const std::optional<int> reset = strictInt(m_channel.replyValue())) {
         if (*reset != 0)
-            m_log.logEvent(QStringLiteral("Пароль успешно изменен"), LogSuccess);
+            m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
         else
-            m_log.logEvent(QStringLiteral("Неверный мастер-пароль"), LogError);
+            m_log.logEvent(tr("Неверный мастер-пароль"), LogError);
     } else {
         // The whole value must be a number; the fields stay for another try.
         m_log.logEvent(QStringLiteral("SECURERESET error"), LogError);

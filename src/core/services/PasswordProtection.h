@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QCoreApplication>
 
 #include <optional>
 
@@ -18,6 +19,8 @@ class EventLog;
 // exchange. Passwords go to the tracker only, never into the log.
 class PasswordProtection
 {
+    Q_DECLARE_TR_FUNCTIONS(kvmt::PasswordProtection)
+
 public:
     PasswordProtection(CommandChannel &channel, DeviceSettings &settings, EventLog &log, const LinkFlags &flags);
 

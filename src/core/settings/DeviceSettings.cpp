@@ -1,5 +1,6 @@
 #include "settings/DeviceSettings.h"
 
+#include <QCoreApplication>
 #include <QHash>
 
 namespace kvmt {
@@ -19,45 +20,43 @@ constexpr std::array<FieldInfo, kFieldCount> kInfos = {{KVMT_SETTINGS_FIELDS(
 #undef KVMT_INFO_CHOICE
 #undef KVMT_INFO_CONTROL
 
-const QStringList &profileItems()
-{
-    static const QStringList items = {
-        QStringLiteral("Сон (SLP)"),
-        QStringLiteral("Авто (CAR)"),
-        QStringLiteral("Груз (CRG)"),
-        QStringLiteral("Трекер (TKR)"),
-        QStringLiteral("Поиск (SRH)"),
-        QStringLiteral("Пользовательский 1 (USR1)"),
-        QStringLiteral("Пользовательский 2 (USR2)"),
-    };
-    return items;
-}
+const char *const kProfileItems[] = {
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Сон (SLP)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Авто (CAR)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Груз (CRG)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Трекер (TKR)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Поиск (SRH)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Пользовательский 1 (USR1)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Пользовательский 2 (USR2)"),
+};
 
 // Spelled differently from the profile list at 1 and 3, as the device's
 // documentation spells them.
-const QStringList &callProfileItems()
-{
-    static const QStringList items = {
-        QStringLiteral("Сон (SLP)"),
-        QStringLiteral("Авто (Car)"),
-        QStringLiteral("Груз (CRG)"),
-        QStringLiteral("Треккер (TKR)"),
-        QStringLiteral("Поиск (SRH)"),
-        QStringLiteral("Пользовательский 1 (USR1)"),
-        QStringLiteral("Пользовательский 2 (USR2)"),
-    };
-    return items;
-}
+const char *const kCallProfileItems[] = {
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Сон (SLP)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Авто (Car)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Груз (CRG)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Треккер (TKR)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Поиск (SRH)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Пользовательский 1 (USR1)"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "Пользовательский 2 (USR2)"),
+};
 
-const QStringList &sensitivityItems()
+const char *const kSensitivityItems[] = {
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "очень низкая"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "низкая"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "нормальная"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "высокая"),
+    QT_TRANSLATE_NOOP("kvmt::DeviceSettings", "очень высокая"),
+};
+
+// Translated at each use: the items follow the interface language.
+template<size_t N>
+QStringList translatedItems(const char *const (&texts)[N])
 {
-    static const QStringList items = {
-        QStringLiteral("очень низкая"),
-        QStringLiteral("низкая"),
-        QStringLiteral("нормальная"),
-        QStringLiteral("высокая"),
-        QStringLiteral("очень высокая"),
-    };
+    QStringList items;
+    for (const char *text : texts)
+        items.append(QCoreApplication::translate("kvmt::DeviceSettings", text));
     return items;
 }
 
@@ -76,6 +75,8 @@ void DeviceSettings::applyDesignState()
         if (kInfos[size_t(i)].designText)
             m_states[size_t(i)].text = QString::fromUtf16(kInfos[size_t(i)].designText);
     }
+    // A message rather than a template: it reads in the interface's language.
+    state(F::edMapFormat_2).text = QCoreApplication::translate("kvmt::DeviceSettings", "Яндекс карты");
     for (const F hidden : {F::btOpenLog, F::Label36, F::edGPSMin, F::Label62, F::Label63, F::Label64, F::cbSSL,
                            F::edCmd, F::btSkip, F::Button1, F::Button2})
         state(hidden).visible = false;
@@ -84,9 +85,9 @@ void DeviceSettings::applyDesignState()
         state(disabled).enabled = false;
     for (const F set : {F::rbEveryTime, F::rbEveryTimeSrv, F::rbEveryTimeSMTP, F::rbGoogle, F::cbAutoTimeSync})
         state(set).checked = true;
-    state(F::cbProfile).items = profileItems();
-    state(F::cbProfile_Call).items = callProfileItems();
-    state(F::cbAcclSense).items = sensitivityItems();
+    state(F::cbProfile).items = translatedItems(kProfileItems);
+    state(F::cbProfile_Call).items = translatedItems(kCallProfileItems);
+    state(F::cbAcclSense).items = translatedItems(kSensitivityItems);
     for (const F choice : {F::cbProfile, F::cbProfile_Call, F::cbAcclSense})
         state(choice).index = 0;
     for (const F password : kPasswordFields)

@@ -5,6 +5,7 @@
 #include "text/Cp1251.h"
 #include "text/Numbers.h"
 
+#include <QCoreApplication>
 #include <QTimeZone>
 
 #include <array>
@@ -557,7 +558,8 @@ void KeyTable::applyAccelerometer(Source source, const QByteArray &replyKey, con
         if (replyKey == kNoCmd) {
             m_identity.accelerometerPresent = 0;
             m_settings.setVisible(F::TabSheet5, false);
-            m_log.logEvent(QStringLiteral("Прошивка не поддерживает акселерометр"), LogError);
+            m_log.logEvent(QCoreApplication::translate("kvmt::KeyTable", "Прошивка не поддерживает акселерометр"),
+                           LogError);
             return;
         }
         if (replyKey != kAcclReplyKey)

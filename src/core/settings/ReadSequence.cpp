@@ -7,6 +7,8 @@
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
 
+#include <QCoreApplication>
+
 namespace kvmt {
 
 namespace {
@@ -80,10 +82,13 @@ void ReadSequence::readSettings(bool fromFile)
 void ReadSequence::setProfileEntryNames()
 {
     if (m_identity.firmwareVersion >= kTwoUserProfilesFirmware) {
-        m_settings.setItem(F::cbProfile, kFirstUserProfile, QStringLiteral("Пользовательский 1 (USR1)"));
-        m_settings.setItem(F::cbProfile, kFirstUserProfile + 1, QStringLiteral("Пользовательский 2 (USR2)"));
+        m_settings.setItem(F::cbProfile, kFirstUserProfile,
+                           QCoreApplication::translate("kvmt::DeviceSettings", "Пользовательский 1 (USR1)"));
+        m_settings.setItem(F::cbProfile, kFirstUserProfile + 1,
+                           QCoreApplication::translate("kvmt::DeviceSettings", "Пользовательский 2 (USR2)"));
     } else {
-        m_settings.setItem(F::cbProfile, kFirstUserProfile, QStringLiteral("Пользовательский (USR)"));
+        m_settings.setItem(F::cbProfile, kFirstUserProfile,
+                           QCoreApplication::translate("kvmt::DeviceSettings", "Пользовательский (USR)"));
         m_settings.truncateItems(F::cbProfile, kFirstUserProfile + 1);
     }
 }

@@ -7,6 +7,7 @@
 #include "settings/SettingsBuffer.h"
 #include "text/Cp1251.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -85,7 +86,7 @@ bool WriteSequence::writeSettings(bool toFile)
     m_buffer.resetFill();
     appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
     appendLine("VERSION=" + toCp1251(m_settings.text(F::pVersion)) + ';', "VERSION");
-    m_log.logEvent(QStringLiteral("Запись параметров"), LogSuccess);
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Запись параметров"), LogSuccess);
 
     if (m_settings.text(F::edPinCode) == noPinShownText())
         m_settings.setText(F::edPinCode, noPinText());
@@ -116,7 +117,7 @@ void WriteSequence::btSaveClick(ReadSequence &reader)
     if (!m_flags.testFlag(LinkFlag::Connected))
         return;
     writeSettings(false);
-    m_log.logEvent(QStringLiteral("Чтение параметров"), LogSuccess);
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
     reader.readSettings(false);
 }
 
@@ -125,7 +126,8 @@ void WriteSequence::appendLine(const QByteArray &line, const char *what)
     if (m_buffer.appendLine(line))
         return;
     // The command itself still goes to the tracker; only the file lacks it.
-    m_log.logEvent(QStringLiteral("Строка %1 не поместилась в буфер профиля и не будет записана в файл")
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                               "Строка %1 не поместилась в буфер профиля и не будет записана в файл")
                        .arg(QString::fromLatin1(what)),
                    LogError);
 }
@@ -175,8 +177,11 @@ bool WriteSequence::writeFile(const QString &path, const QByteArray &bytes)
     }
     // Said aloud: a profile or password list that silently failed to land
     // would be taken for saved.
-    m_log.logEvent(path.isEmpty() ? QStringLiteral("Не удалось записать файл: папка программы не задана")
-                                  : QStringLiteral("Не удалось записать файл %1").arg(QDir::toNativeSeparators(path)),
+    m_log.logEvent(path.isEmpty()
+                       ? QCoreApplication::translate("kvmt::WriteSequence",
+                                                     "Не удалось записать файл: папка программы не задана")
+                       : QCoreApplication::translate("kvmt::WriteSequence", "Не удалось записать файл %1")
+                             .arg(QDir::toNativeSeparators(path)),
                    LogError);
     return false;
 }

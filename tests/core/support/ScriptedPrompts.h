@@ -37,6 +37,11 @@ public:
         fileDialogs.append({title, filter, initialName});
         return saveFileName;
     }
+    bool askYesNo(const QString &caption, const QString &text) override
+    {
+        questions.append({caption, text});
+        return answerYes;
+    }
 
     struct Error {
         QString caption;
@@ -53,6 +58,8 @@ public:
     std::optional<QString> openFileName;
     std::optional<QString> saveFileName;
     QStringList messages;
+    QList<Error> questions;
+    bool answerYes = false;
     std::optional<QByteArray> password;
     // Runs while the password "dialog" is open, as timers would.
     std::function<void()> whileAsking;
