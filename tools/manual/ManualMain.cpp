@@ -1,0 +1,78 @@
+// kvmt_manual: builds the user manual's PDF editions at build time.
+//
+//   kvmt_manual <folder of manual_ru.md and manual_en.md> <program folder>
+//
+// The program folder holds the device library and the English interface
+// file; the editions are written there under the names the program opens.
+#include "ManualPdf.h"
+#include "ManualScreens.h"
+
+#include "shell/Language.h"
+#include "shell/ProgramSettings.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTranslator>
+
+#include <cstdio>
+
+namespace {
+
+int fail(const QString &message)
+{
+    std::fprintf(stderr, "kvmt_manual: %s\n", qPrintable(message));
+    return 1;
+}
+
+QString readText(const QString &path, bool *ok)
+{
+    QFile file(path);
+    *ok = file.open(QIODevice::ReadOnly);
+    return *ok ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QStringList args = QApplication::arguments();
+    if (args.size() != 3)
+        return fail(QStringLiteral("usage: kvmt_manual <manual sources> <program folder>"));
+    const QDir sources(args[1]);
+    const QString binDir = QDir(args[2]).absolutePath();
+
+    struct Edition {
+        int languageId;
+        const char *source;
+    };
+    for (const Edition &edition : {Edition{kvmt::LanguageRussian, "manual_ru.md"},
+                                   Edition{kvmt::LanguageEnglish, "manual_en.md"}}) {
+        QTranslator interface;
+        QTranslator toolkit;
+        if (edition.languageId == kvmt::LanguageEnglish) {
+            if (!kvmt::loadInterfaceTranslation(interface, edition.languageId, binDir))
+                return fail(QStringLiteral("no English interface file in %1").arg(binDir));
+            QApplication::installTranslator(&interface);
+        } else if (kvmt::loadToolkitTranslation(toolkit, edition.languageId)) {
+            QApplication::installTranslator(&toolkit);
+        }
+        bool ok = false;
+        const QString markdown = readText(sources.filePath(QString::fromLatin1(edition.source)), &ok);
+        if (!ok)
+            return fail(QStringLiteral("cannot read %1").arg(sources.filePath(QString::fromLatin1(edition.source))));
+
+        const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, edition.languageId);
+        // The program opens the edition its interface names.
+        const QString path = kvmt::manualPath(binDir);
+        QString error;
+        if (!kvmt::manual::writeManualPdf(markdown, screens, QStringLiteral("KVMTConf"), path, &error))
+            return fail(error);
+        QApplication::removeTranslator(&interface);
+        QApplication::removeTranslator(&toolkit);
+    }
+    return 0;
+}
