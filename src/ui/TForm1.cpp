@@ -7,11 +7,13 @@
 #include "ui/WindowPrompts.h"
 #include "ui/pages/SettingsPages.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -103,6 +105,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
     connectDeviceServices();
+    connectProfileCommands();
     new KeyFilterInstaller(*m_binder, this);
 
     if (options.watchDevices) {
@@ -225,6 +228,43 @@ void TForm1::connectDeviceServices()
     onClick("btOnOffPIN", [&protection] { protection.btOnOffPINClick(); });
     onClick("btChangePIN", [&protection] { protection.btChangePINClick(); });
     onClick("edResetLockMp", [&protection] { protection.edResetLockMpClick(); });
+}
+
+void TForm1::connectProfileCommands()
+{
+    const auto onAction = [this](const char *name, auto handler) {
+        if (auto *action = findChild<QAction *>(QString::fromLatin1(name)))
+            connect(action, &QAction::triggered, this, handler);
+    };
+    Configurator &core = *m_configurator;
+    onAction("N4", [&core] { core.N4Click(); });
+    onAction("N5", [&core] { core.N5Click(); });
+    m_binder->onUserChoice(F::cbProfile, [&core] { core.cbProfileChange(); });
+    // PageControl1Change: every switch between the top-level pages rebuilds
+    // the summary, whichever page is shown.
+    connect(m_pages, &QTabWidget::currentChanged, this, [&core] { core.buildSettingsSummary(); });
+    connect(&core, &Configurator::summaryBuilt, this, &TForm1::showSummary);
+    const auto onClick = [this](const char *name, auto handler) {
+        if (auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name)))
+            connect(button, &QAbstractButton::clicked, this, handler);
+    };
+    onClick("btSave", [&core] { core.btSaveClick(); });
+    onClick("btDefaultSetup", [&core] { core.btDefaultSetupClick(); });
+}
+
+void TForm1::showSummary(const SettingsSummary &summary)
+{
+    auto *pane = findChild<QTextEdit *>(QStringLiteral("All_param"));
+    if (!pane)
+        return;
+    clearLines(pane);
+    for (const SummaryRow &row : summary.rows())
+        appendColouredLine(pane, row.line(), row.kind, row.plainLength());
+    // A build stopped by a bad radius stays where its last line was.
+    if (summary.complete()) {
+        pane->verticalScrollBar()->setValue(0);
+        pane->horizontalScrollBar()->setValue(0);
+    }
 }
 
 } // namespace kvmt

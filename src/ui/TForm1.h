@@ -52,6 +52,10 @@ private:
     void buildMenu();
     // The test and password buttons: each click is one call into the core.
     void connectDeviceServices();
+    // Profile list, profile files, summary and factory values: each a call
+    // into the core; the summary comes back as rows for the summary pane.
+    void connectProfileCommands();
+    void showSummary(const SettingsSummary &summary);
     void layoutLogPane();
 
     QTextEdit *m_log = nullptr;

@@ -3,6 +3,7 @@
 #include "ui/TFormPass.h"
 
 #include <QMessageBox>
+#include <QFileDialog>
 #include <QWidget>
 
 namespace kvmt {
@@ -44,6 +45,40 @@ TFormPass &WindowPrompts::passwordDialog()
     if (!m_passwordDialog)
         m_passwordDialog = std::make_unique<TFormPass>(m_window);
     return *m_passwordDialog;
+}
+
+namespace {
+
+// "Text files (*.atc)|*.ATC" as the toolkit writes a filter. Its dialog
+// matches patterns without regard to case, so *.atc also finds *.ATC.
+QString toolkitFilter(const QString &filter)
+{
+    const QString description = filter.section(u'|', 0, 0);
+    const QString pattern = filter.section(u'|', 1);
+    if (description.contains(u'(') || pattern.isEmpty())
+        return description;
+    return description + QStringLiteral(" (") + pattern + u')';
+}
+
+std::optional<QString> chosen(const QString &name)
+{
+    if (name.isEmpty())
+        return std::nullopt;
+    return name;
+}
+
+} // namespace
+
+std::optional<QString> WindowPrompts::askOpenFileName(const QString &title, const QString &filter,
+                                                      const QString &initialName)
+{
+    return chosen(QFileDialog::getOpenFileName(m_window, title, initialName, toolkitFilter(filter)));
+}
+
+std::optional<QString> WindowPrompts::askSaveFileName(const QString &title, const QString &filter,
+                                                      const QString &initialName)
+{
+    return chosen(QFileDialog::getSaveFileName(m_window, title, initialName, toolkitFilter(filter)));
 }
 
 } // namespace kvmt

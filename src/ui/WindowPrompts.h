@@ -19,6 +19,10 @@ public:
     void showMessage(const QString &text) override;
     std::optional<QByteArray> askDevicePassword() override;
     void closeProgram() override;
+    std::optional<QString> askOpenFileName(const QString &title, const QString &filter,
+                                           const QString &initialName) override;
+    std::optional<QString> askSaveFileName(const QString &title, const QString &filter,
+                                           const QString &initialName) override;
 
     ~WindowPrompts() override;
     // Made once, on first use, and shown again for every protected tracker.
