@@ -68,9 +68,23 @@ void printMembers(const DeviceSettings &settings, QTextStream &out)
     out.flush();
 }
 
+// A configurator as the tool runs it: log lines on standard error, the
+// password from the command line.
+struct CliSession {
+    CliSession(QTextStream &err, const std::optional<QByteArray> &password, const QStringList &libraryDirs)
+        : log(err)
+        , prompts(err, password)
+        , configurator(log, prompts, libraryDirs)
+    {
+    }
+    StreamEventLog log;
+    CliPrompts prompts;
+    Configurator configurator;
+};
+
 // One monitor run with the tracker: ExitOk once it is identified and read,
 // else the exit code that says why not.
-int takeUpTracker(Configurator &configurator, const CliPrompts &prompts, QTextStream &err);
+int takeUpTracker(CliSession &session, QTextStream &err);
 
 int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
 {
@@ -83,17 +97,17 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
             return ExitUsage;
         }
     }
-    StreamEventLog log(err);
-    CliPrompts prompts(err, password);
-    Configurator configurator(log, prompts, libraryDirs);
-    if (const int failed = takeUpTracker(configurator, prompts, err))
+    CliSession session(err, password, libraryDirs);
+    if (const int failed = takeUpTracker(session, err))
         return failed;
-    printMembers(configurator.settings(), out);
+    printMembers(session.configurator.settings(), out);
     return ExitOk;
 }
 
-int takeUpTracker(Configurator &configurator, const CliPrompts &prompts, QTextStream &err)
+int takeUpTracker(CliSession &session, QTextStream &err)
 {
+    Configurator &configurator = session.configurator;
+    const CliPrompts &prompts = session.prompts;
     // One monitor run, straight away: no timers, no device notices.
     configurator.monitor().devtimerTimer();
     if (!configurator.library().isLoaded()) {
@@ -154,15 +168,13 @@ int commandTest(const QStringList &options, QTextStream &err, const QStringList 
         }
     }
 
-    StreamEventLog log(err);
-    CliPrompts prompts(err, password);
-    Configurator configurator(log, prompts, libraryDirs);
-    if (const int failed = takeUpTracker(configurator, prompts, err))
+    CliSession session(err, password, libraryDirs);
+    if (const int failed = takeUpTracker(session, err))
         return failed;
 
     // The window's poll timer, driven by hand: nothing else runs here, and a
     // tracker that never reports the end must not keep the tool for ever.
-    CommunicationTests &tests = configurator.tests();
+    CommunicationTests &tests = session.configurator.tests();
     QElapsedTimer clock;
     clock.start();
     tests.start(*test);

@@ -100,17 +100,9 @@ void PasswordProtection::btChangePINClick()
     // Without an answer the person may simply press again: the fields stay.
     if (m_channel.receiveReply() != 0)
         return;
-    if (isRefusal(m_channel.replyKey())) {
-        m_log.logEvent(tr("изменение пароля невозможно"), LogError);
-    } else if (const std::optional<int> changed = leadingInt(m_channel.replyValue())) {
-        if (*changed != 0)
-            m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
-        else
-            m_log.logEvent(tr("Неверный старый пароль"), LogError);
-    } else {
-        m_log.logEvent(QStringLiteral("SECUREPASSCHANGE error"), LogError);
+    if (!reportNewPassword(leadingInt(m_channel.replyValue()), tr("изменение пароля невозможно"),
+                           tr("Неверный старый пароль"), "SECUREPASSCHANGE"))
         return;
-    }
     m_settings.setText(F::OldPass_, QString());
     m_settings.setText(F::NewPass_, QString());
 }
@@ -135,22 +127,32 @@ void PasswordProtection::edResetLockMpClick()
     m_channel.sendCommand("SECURERESET=" + toCp1251(master) + ',' + toCp1251(newPassword) + ';');
     if (m_channel.receiveReply() != 0)
         return;
-    if (isRefusal(m_channel.replyKey())) {
-        // Worded as the program has always worded this refusal.
-        m_log.logEvent(tr("Запись имени пользователя APN невозможна. Проверьте уровень защиты"),
-                       LogError);
-    } else if (const std::optional<int> reset = strictInt(m_channel.replyValue())) {
-        if (*reset != 0)
-            m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
-        else
-            m_log.logEvent(tr("Неверный мастер-пароль"), LogError);
-    } else {
-        // The whole value must be a number; the fields stay for another try.
-        m_log.logEvent(QStringLiteral("SECURERESET error"), LogError);
+    // Here the whole value must be the number. The refusal is worded as the
+    // program has always worded it.
+    if (!reportNewPassword(strictInt(m_channel.replyValue()),
+                           tr("Запись имени пользователя APN невозможна. Проверьте уровень защиты"),
+                           tr("Неверный мастер-пароль"), "SECURERESET"))
         return;
-    }
     m_settings.setText(F::edMasterPass, QString());
     m_settings.setText(F::NewPassM, QString());
+}
+
+bool PasswordProtection::reportNewPassword(std::optional<int> accepted, const QString &refused,
+                                           const QString &wrongProof, const char *key)
+{
+    if (isRefusal(m_channel.replyKey())) {
+        m_log.logEvent(refused, LogError);
+        return true;
+    }
+    if (!accepted) {
+        m_log.logEvent(QString::fromLatin1(key) + QStringLiteral(" error"), LogError);
+        return false;
+    }
+    if (*accepted != 0)
+        m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
+    else
+        m_log.logEvent(wrongProof, LogError);
+    return true;
 }
 
 void PasswordProtection::cbViewPassEnClick()

@@ -33,6 +33,11 @@ public:
 
 private:
     bool requireConnection();
+    // Logs the answer to a change or a reset: a refusal, or the number that
+    // tells whether the old or master password was right. False when the
+    // answer held no such number: the person's fields then stay.
+    bool reportNewPassword(std::optional<int> accepted, const QString &refused, const QString &wrongProof,
+                           const char *key);
 
     CommandChannel &m_channel;
     DeviceSettings &m_settings;
