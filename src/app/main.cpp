@@ -1,11 +1,14 @@
 // kvmtconf: the configurator's window.
+#include "shell/ExeDir.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMessageBox>
 
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace {
 
@@ -35,10 +38,19 @@ int main(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("KVMTConf"));
     QApplication::setApplicationVersion(QStringLiteral(KVMT_VERSION_STRING));
 
-    const QString exeDir = QApplication::applicationDirPath();
-    kvmt::TForm1::Options options;
-    options.libraryDirs = {exeDir, QDir(exeDir).filePath(QStringLiteral("../lib/kvmtconf"))};
-    kvmt::TForm1 window(options);
-    window.show();
-    return app.exec();
+    try {
+        const QString programDir = QApplication::applicationDirPath();
+        kvmt::TForm1::Options options;
+        options.libraryDirs = {programDir, QDir(programDir).filePath(QStringLiteral("../lib/kvmtconf"))};
+        options.arguments = QApplication::arguments().mid(1);
+        options.exeDir = kvmt::programExeDir();
+        // The main window creates the log window; the password dialog
+        // follows them.
+        kvmt::TForm1 window(options);
+        window.show();
+        return app.exec();
+    } catch (const std::exception &error) {
+        QMessageBox::critical(nullptr, QStringLiteral("KVMTConf"), QString::fromLocal8Bit(error.what()));
+        return 1;
+    }
 }

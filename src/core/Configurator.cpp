@@ -1,30 +1,11 @@
 #include "Configurator.h"
 
 #include "device/UserPrompts.h"
+#include "shell/ExeDir.h"
+
 #include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
 
 namespace kvmt {
-
-namespace {
-
-// The executable's folder for a portable install; otherwise the user's data
-// folder, so that profile copies never need write access to the program.
-QString defaultExeDir()
-{
-    if (!QCoreApplication::instance())
-        return {};
-    const QString programDir = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programDir).isWritable())
-        return programDir;
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(dataDir);
-    return dataDir;
-}
-
-} // namespace
 
 Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libraryDirs, QObject *parent)
     : QObject(parent)
@@ -43,13 +24,17 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_profileSelection(m_link, m_settings, m_flags, m_log, m_reader, m_profileLayout)
     , m_profileFile(m_settingsBuffer, m_reader, m_writer, m_settings, m_log, m_prompts)
     , m_factoryDefaults(m_settings)
+    , m_cdcLog(m_flags)
+    , m_console(m_link, m_log, m_flags)
 {
     ConnectionMonitor::Hooks hooks;
     hooks.readSettings = [this] { m_reader.readSettings(false); };
     hooks.buildSummary = [this] { buildSettingsSummary(); };
     hooks.applyProfileLayout = [this] { m_profileLayout.applyProfileLayout(); };
+    hooks.stopLogReader = [this] { m_cdcLog.stop(); };
     m_monitor.setHooks(std::move(hooks));
-    m_writer.setExeDir(defaultExeDir());
+    if (QCoreApplication::instance())
+        m_writer.setExeDir(programExeDir());
 }
 
 Configurator::~Configurator() = default;

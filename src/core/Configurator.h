@@ -22,6 +22,8 @@
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
 #include "settings/WriteSequence.h"
+#include "shell/CdcLog.h"
+#include "shell/CommandConsole.h"
 
 namespace kvmt {
 
@@ -55,6 +57,8 @@ public:
     KeyTable &keyTable() { return m_keyTable; }
     ReadSequence &reader() { return m_reader; }
     WriteSequence &writer() { return m_writer; }
+    CdcLog &cdcLog() { return m_cdcLog; }
+    CommandConsole &console() { return m_console; }
 
     // The program's folder: automatic profile copies and the "ATG" password
     // lists go there. Starts as the executable's folder when it is writable,
@@ -103,6 +107,8 @@ private:
     ProfileSelection m_profileSelection;
     ProfileFile m_profileFile;
     FactoryDefaults m_factoryDefaults;
+    CdcLog m_cdcLog;
+    CommandConsole m_console;
 };
 
 } // namespace kvmt

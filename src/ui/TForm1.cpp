@@ -1,18 +1,27 @@
 #include "ui/TForm1.h"
 
 #include "device/DeviceChangeWatcher.h"
+#include "shell/CommandLine.h"
+#include "shell/LogPortSearch.h"
+#include "shell/SessionClose.h"
 #include "ui/KeyFilterInstaller.h"
 #include "ui/RichLog.h"
 #include "ui/SettingsBinder.h"
+#include "ui/TForm2.h"
 #include "ui/WindowPrompts.h"
 #include "ui/pages/SettingsPages.h"
 
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShowEvent>
 #include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
@@ -115,12 +124,153 @@ TForm1::TForm1(Options options, QWidget *parent)
         m_configurator->monitor().start();
     }
     layoutLogPane();
+
+    m_consoleEnabled = consoleRequested(options.arguments);
+    // FormCreate
+    m_exeDir = options.exeDir;
+    if (!m_exeDir.isEmpty())
+        m_configurator->setExeDir(m_exeDir);
+    connectServiceControls();
+
+    m_form2 = new TForm2(this);
+    m_form2->attach(&m_configurator->cdcLog());
 }
 
 TForm1::~TForm1()
 {
+    FormDestroy();
     // The binder listens to the model; it goes first.
     m_binder.reset();
+}
+
+WindowGeometry TForm1::currentGeometry() const
+{
+    return {y(), x(), width(), height()};
+}
+
+void TForm1::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // Once: a window restored from the task bar is shown again, not anew.
+    if (!event->spontaneous() && !m_settingsRead)
+        FormShow();
+}
+
+void TForm1::FormShow()
+{
+    readProgramSettings();
+    showVersionCaption();
+    // The frame's limits hold the window within its layout's sizes.
+    DeviceSettings &model = m_configurator->settings();
+    if (m_consoleEnabled) {
+        // The service parameter also opens the way to the debug log, which
+        // no other control of the window offers.
+        for (const F control : {F::edCmd, F::btSkip, F::btOpenLog})
+            model.setVisible(control, true);
+    }
+    model.setIndex(F::cbProfile, 5);
+    m_pages->setCurrentIndex(0);
+    if (auto *setup = findChild<QTabWidget *>(QStringLiteral("pcSetup")))
+        setup->setCurrentIndex(0);
+}
+
+void TForm1::readProgramSettings()
+{
+    m_settingsRead = true;
+    if (m_exeDir.isEmpty())
+        return;
+    const bool systemIsRussian = QLocale::system().language() == QLocale::Russian
+                                 && QLocale::system().territory() == QLocale::Russia;
+    m_programSettings = kvmt::readProgramSettings(programSettingsPath(m_exeDir), systemIsRussian);
+    const WindowGeometry &stored = m_programSettings.stored.geometry;
+    // Sizes beyond the frame's limits are brought within them.
+    if (m_programSettings.stored.complete) {
+        move(stored.left, stored.top);
+        resize(stored.width, stored.height);
+    }
+}
+
+void TForm1::showVersionCaption()
+{
+    setWindowTitle(versionCaption(KVMT_VERSION_MAJOR, KVMT_VERSION_MINOR));
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    FormClose();
+    QMainWindow::closeEvent(event);
+}
+
+void TForm1::FormClose()
+{
+    // No device notice may take the tracker up again while the program ends.
+    m_watcher.reset();
+    closeSession(m_configurator->cdcLog(), m_configurator->link(), m_configurator->flags());
+}
+
+void TForm1::FormDestroy()
+{
+    // A window that was never shown has no place of its own to remember.
+    if (m_exeDir.isEmpty() || !m_settingsRead)
+        return;
+    // An unwritable folder leaves MT.ini as it was; the program ends anyway.
+    saveGeometryIfChanged(programSettingsPath(m_exeDir), currentGeometry(), m_programSettings.stored.geometry);
+}
+
+void TForm1::connectServiceControls()
+{
+    auto button = [this](const char *name) { return findChild<QPushButton *>(QString::fromLatin1(name)); };
+    if (QPushButton *openLog = button("btOpenLog"))
+        connect(openLog, &QPushButton::clicked, this, &TForm1::openCdcLog);
+    if (QPushButton *skip = button("btSkip"))
+        connect(skip, &QPushButton::clicked, this, &TForm1::runConsoleCommand);
+    if (auto *command = findChild<QLineEdit *>(QStringLiteral("edCmd"))) {
+        connect(command, &QLineEdit::returnPressed, this, &TForm1::runConsoleCommand);
+        command->installEventFilter(this);
+    }
+    CommandConsole &console = m_configurator->console();
+    if (QPushButton *boot = button("Button1"))
+        connect(boot, &QPushButton::clicked, this, [&console] { console.Button1Click(); });
+    if (QPushButton *flash = button("Button2"))
+        connect(flash, &QPushButton::clicked, this, [&console] { console.Button2Click(); });
+    // The connection monitor disables the log button when the tracker goes;
+    // the next tracker brings it back.
+    connect(&m_configurator->monitor(), &ConnectionMonitor::runFinished, this, [this] {
+        if (m_configurator->isConnected())
+            m_configurator->settings().setEnabled(F::btOpenLog, true);
+    });
+}
+
+void TForm1::openCdcLog()
+{
+    if (m_configurator->cdcLog().open(listSerialPorts()))
+        m_form2->showBeside(this);
+}
+
+void TForm1::runConsoleCommand()
+{
+    m_configurator->console().send(m_configurator->settings().text(F::edCmd));
+}
+
+// Up and Down in the console's field recall the commands sent before.
+bool TForm1::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && watched->objectName() == u"edCmd") {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        CommandHistory &history = m_configurator->console().history();
+        DeviceSettings &model = m_configurator->settings();
+        std::optional<QString> recalled;
+        if (key == Qt::Key_Up)
+            recalled = history.previous(model.text(F::edCmd));
+        else if (key == Qt::Key_Down)
+            recalled = history.next();
+        else
+            return QMainWindow::eventFilter(watched, event);
+        if (recalled)
+            model.setText(F::edCmd, *recalled);
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::buildMenu()

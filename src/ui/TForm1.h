@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "Configurator.h"
+#include "shell/ProgramSettings.h"
 
 class QTextEdit;
 class QTabWidget;
@@ -14,6 +15,7 @@ namespace kvmt {
 class DeviceChangeWatcher;
 class LogPane;
 class SettingsBinder;
+class TForm2;
 class UserPrompts;
 
 // The main window: a view of the Configurator. It lays out the controls,
@@ -30,6 +32,11 @@ public:
         UserPrompts *prompts = nullptr;
         // Tests drive device notices themselves; off: no udev, no folder watch.
         bool watchDevices = true;
+        // The command-line parameters, without the program's name.
+        QStringList arguments = {};
+        // The program's folder (MT.ini, automatic profile copies); empty:
+        // no MT.ini is read or written, as in tests.
+        QString exeDir = {};
     };
 
     explicit TForm1(Options options, QWidget *parent = nullptr);
@@ -37,6 +44,13 @@ public:
 
     Configurator &configurator() { return *m_configurator; }
     QTextEdit *logPane() const { return m_log; }
+    TForm2 *logWindow() const { return m_form2; }
+    bool consoleEnabled() const { return m_consoleEnabled; }
+    // The interface language MT.ini and the system chose at showing.
+    int languageId() const { return m_programSettings.languageId; }
+    // Top, left, width and height as MT.ini keeps them: the window's place
+    // with its frame and its inner size, which round-trip exactly.
+    WindowGeometry currentGeometry() const;
 
     static constexpr int kWidth = 723;
     static constexpr int kMinHeight = 665;
@@ -44,8 +58,19 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void FormShow();
+    void FormClose();
+    void FormDestroy();
+    void readProgramSettings();
+    void showVersionCaption();
+    void connectServiceControls();
+    void openCdcLog();
+    void runConsoleCommand();
     void buildHeader(QWidget *central);
     void buildPages(QWidget *central);
     void buildButtonRow(QWidget *central);
@@ -65,6 +90,11 @@ private:
     std::unique_ptr<Configurator> m_configurator;
     std::unique_ptr<SettingsBinder> m_binder;
     std::unique_ptr<DeviceChangeWatcher> m_watcher;
+    TForm2 *m_form2 = nullptr;
+    bool m_consoleEnabled = false;
+    QString m_exeDir;
+    ProgramSettings m_programSettings;
+    bool m_settingsRead = false;
 };
 
 } // namespace kvmt

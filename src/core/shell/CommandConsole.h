@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include "device/LinkFlags.h"
+#include "shell/CommandHistory.h"
+
+namespace kvmt {
+
+class DeviceLink;
+class EventLog;
+
+// The service console: one raw command typed by an engineer, sent as it is,
+// and the tracker's unsplit reply shown in the event log. Also the two
+// boot-loader commands of the service buttons.
+class CommandConsole
+{
+public:
+    // Commands and shown replies pass through 128-byte buffers of the
+    // tracker tools; what does not fit is cut, never overrun.
+    static constexpr qsizetype kBufferSize = 128;
+    // Capacity of each raw read of the flash queries.
+    static constexpr qsizetype kRawCapacity = 539;
+
+    CommandConsole(DeviceLink &link, EventLog &log, const LinkFlags &flags);
+
+    // btSkipClick and Enter in edCmd. Only while a tracker is connected;
+    // otherwise nothing at all happens. Returns whether it was sent.
+    bool send(const QString &command);
+    // Button1Click ("BOOT"): starts the tracker's boot loader.
+    void Button1Click();
+    // Button2Click: the boot loader's flash queries; nothing is shown.
+    void Button2Click();
+
+    CommandHistory &history() { return m_history; }
+
+    // Text as it fits a console buffer: up to the first NUL, at most
+    // kBufferSize - 1 bytes (the buffer keeps its terminating NUL).
+    static QByteArray fitBuffer(const QByteArray &bytes);
+
+private:
+    DeviceLink &m_link;
+    EventLog &m_log;
+    const LinkFlags &m_flags;
+    CommandHistory m_history;
+};
+
+} // namespace kvmt

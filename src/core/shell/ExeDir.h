@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace kvmt {
+
+// The program's own folder for MT.ini, the automatic profile copies and the
+// "ATG" password lists: the executable's folder when the program may write
+// there (a portable install), otherwise the user's data folder for it.
+QString chooseExeDir(const QString &programDir, const QString &dataDir,
+                     const std::function<bool(const QString &)> &isWritable);
+
+// The same for the running program; the data folder is created when it is
+// chosen. Needs a QCoreApplication.
+QString programExeDir();
+
+// Whether a file can be created in `dir`: tried, not guessed from the mode
+// bits (they say nothing for root, nor for read-only mounts).
+bool folderIsWritable(const QString &dir);
+
+} // namespace kvmt
