@@ -5,6 +5,7 @@
 
 #include "TrackerFixture.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
@@ -239,4 +240,28 @@ TEST_F(ProtectedTrackerWindowTest, PasswordRefusedByTheTrackerClosesTheWindowThr
     ASSERT_GE(refused, 0);
     // The window's close steps tell the tracker, and nothing is read after.
     EXPECT_EQ(sent.mid(refused + 1), QStringList{QStringLiteral("CONFCLOSE=1;")});
+}
+
+TEST_F(ProtectedTrackerWindowTest, ShowingPasswordsUnmasksThePageButNotTheDialog)
+{
+    const char *const names[] = {"Passw", "OldPass_", "NewPass_", "edMasterPass", "NewPassM"};
+    auto *show = window->findChild<QAbstractButton *>(QStringLiteral("cbViewPassEn"));
+    ASSERT_TRUE(show);
+    for (const char *name : names)
+        EXPECT_EQ(window->findChild<QLineEdit *>(QString::fromLatin1(name))->echoMode(), QLineEdit::Password) << name;
+
+    show->click();
+    for (const char *name : names)
+        EXPECT_EQ(window->findChild<QLineEdit *>(QString::fromLatin1(name))->echoMode(), QLineEdit::Normal) << name;
+    QLineEdit::EchoMode dialogMode = QLineEdit::Normal;
+    answerWhenShown([&](TFormPass &dialog) {
+        dialogMode = passwordEdit(&dialog)->echoMode();
+        dialog.close();
+    });
+    window->configurator().monitor().devtimerTimer();
+    EXPECT_EQ(dialogMode, QLineEdit::Password);
+
+    show->click();
+    for (const char *name : names)
+        EXPECT_EQ(window->findChild<QLineEdit *>(QString::fromLatin1(name))->echoMode(), QLineEdit::Password) << name;
 }
