@@ -2,6 +2,7 @@
 
 #include "device/DeviceLink.h"
 #include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
 #include "text/Cp1251.h"
 
 #include <QCoreApplication>

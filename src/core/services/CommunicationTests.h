@@ -8,11 +8,10 @@
 #include <array>
 #include <optional>
 
-#include "settings/DeviceSettings.h"
-
 namespace kvmt {
 
 class DeviceLink;
+class DeviceSettings;
 class EventLog;
 
 // The tracker's own checks of its channels: a test e-mail, a test SMS, a
