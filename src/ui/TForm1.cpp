@@ -8,6 +8,7 @@
 #include "ui/RichLog.h"
 #include "ui/SettingsBinder.h"
 #include "ui/TForm2.h"
+#include "ui/TFormPass.h"
 #include "ui/WindowPrompts.h"
 #include "ui/pages/SettingsPages.h"
 
@@ -183,6 +184,10 @@ void TForm1::readProgramSettings()
                                  && QLocale::system().territory() == QLocale::Russia;
     m_programSettings = kvmt::readProgramSettings(programSettingsPath(m_exeDir), systemIsRussian);
     const WindowGeometry &stored = m_programSettings.stored.geometry;
+    // The password dialog opens where the window stood at start, zeros
+    // included, not where the window is when a tracker is plugged.
+    if (m_ownPrompts)
+        static_cast<WindowPrompts &>(*m_ownPrompts).passwordDialog().setStoredTopLeft({stored.left, stored.top});
     // Sizes beyond the frame's limits are brought within them.
     if (m_programSettings.stored.complete) {
         move(stored.left, stored.top);

@@ -8,9 +8,12 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -264,4 +267,31 @@ TEST_F(ProtectedTrackerWindowTest, ShowingPasswordsUnmasksThePageButNotTheDialog
     show->click();
     for (const char *name : names)
         EXPECT_EQ(window->findChild<QLineEdit *>(QString::fromLatin1(name))->echoMode(), QLineEdit::Password) << name;
+}
+
+TEST_F(ProtectedTrackerWindowTest, DialogOpensWhereTheWindowStoodAtStart)
+{
+    QTemporaryDir exeDir;
+    QFile ini(QDir(exeDir.path()).filePath(QStringLiteral("MT.ini")));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[COMMON]\r\nMainForm=30,40,723,700\r\n");
+    ini.close();
+    TForm1::Options options;
+    options.libraryDirs = {QStringLiteral(KVMT_TEST_BIN_DIR)};
+    options.watchDevices = false;
+    options.exeDir = exeDir.path();
+    window = std::make_unique<TForm1>(options);
+    window->show();
+    window->move(200, 150);
+
+    QPoint place;
+    QString caption;
+    answerWhenShown([&](TFormPass &dialog) {
+        place = dialog.pos();
+        caption = dialog.windowTitle();
+        dialog.close();
+    });
+    window->configurator().monitor().devtimerTimer();
+    EXPECT_EQ(place, QPoint(40, 30));
+    EXPECT_EQ(caption, window->windowTitle());
 }
