@@ -283,6 +283,8 @@ TEST(CdcLogPort, ReadsWhatThePseudoTerminalCarries)
     cdcLog.setPollInterval(2);
     QString text;
     QObject::connect(&cdcLog, &CdcLog::textReceived, [&](const QString &t) { text += t; });
+    // Said while nobody listened: a USB port would not keep it, nor do we.
+    ASSERT_EQ(::write(master, "stale\r\n", 7), 7);
     ASSERT_TRUE(cdcLog.open({{friendlyName(QString::fromUtf16(kLogPortName), path), path}}));
     cdcLog.windowShown();
     const QByteArray line = "TEST: SMSTEST started\r\n";
