@@ -3,6 +3,7 @@
 #include "Configurator.h"
 #include "cli/CliPrompts.h"
 #include "cli/StreamEventLog.h"
+#include "cli/SummaryPrinter.h"
 
 #include <QElapsedTimer>
 #include <QThread>
@@ -19,6 +20,7 @@ enum Exit : int {
     ExitRefused = 5,
     ExitTimeLimit = 6,
     ExitTestFailed = 7,
+    ExitBadFile = 8,
 };
 
 const char kUsage[] =
@@ -31,6 +33,14 @@ const char kUsage[] =
     "       [--interval MS]    run one of the tracker's communication tests with\n"
     "                          the settings it holds, polling every MS (1000)\n"
     "                          until the tracker ends it or SECONDS (300) pass\n"
+    "  load FILE               read a profile file (*.atc) into the settings as\n"
+    "                          the window's load command does, without a\n"
+    "                          tracker, and print them as name=value lines\n"
+    "  summary [--password PIN] [--colour]\n"
+    "                          the plain-language summary of the attached\n"
+    "                          tracker's settings: each value coloured on a\n"
+    "                          terminal (or with --colour), else each line\n"
+    "                          starts with the value's KIND\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -39,7 +49,8 @@ const char kUsage[] =
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain). Exit codes: 0 done, 1 usage, 3 no device library,\n"
     "4 no tracker attached, 5 password missing or refused, 6 the test did not\n"
-    "end within its time limit, 7 the tracker reported the test failed.\n";
+    "end within its time limit, 7 the tracker reported the test failed,\n"
+    "8 the profile file could not be read.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -193,6 +204,49 @@ int commandTest(const QStringList &options, QTextStream &err, const QStringList 
     return tests.verdict(*test) == CommunicationTests::Verdict::Failed ? ExitTestFailed : ExitOk;
 }
 
+int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+{
+    if (options.size() != 1 || options.first().startsWith(u'-')) {
+        err << "kvmtconf-cli load: name one profile file" << Qt::endl;
+        return ExitUsage;
+    }
+    // No tracker is taken up: the file is read as before any tracker was
+    // attached, so keys that only some firmware has are not looked up.
+    CliSession session(err, std::nullopt, libraryDirs);
+    if (session.configurator.profileFile().load(options.first()) != ProfileFile::LoadOutcome::Read)
+        return ExitBadFile;
+    printMembers(session.configurator.settings(), out);
+    return ExitOk;
+}
+
+int commandSummary(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+{
+    std::optional<QByteArray> password;
+    bool colours = isColourTerminal(out);
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
+            password = options[++i].toLatin1();
+        } else if (options[i] == QLatin1String("--colour")) {
+            colours = true;
+        } else {
+            err << "kvmtconf-cli summary: unknown option " << options[i] << Qt::endl;
+            return ExitUsage;
+        }
+    }
+    CliSession session(err, password, libraryDirs);
+    // The connection builds the summary once, as the window's does; a radius
+    // that is no integer is told on standard error then.
+    std::optional<SettingsSummary> summary;
+    QObject::connect(&session.configurator, &Configurator::summaryBuilt,
+                     [&summary](const SettingsSummary &built) { summary = built; });
+    if (const int failed = takeUpTracker(session, err))
+        return failed;
+    if (!summary)
+        summary = session.configurator.buildSettingsSummary();
+    printSummary(*summary, out, colours);
+    return ExitOk;
+}
+
 } // namespace
 
 int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
@@ -211,6 +265,10 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
         return commandRead(options, out, err, libraryDirs);
     if (command == QLatin1String("test"))
         return commandTest(options, err, libraryDirs);
+    if (command == QLatin1String("load"))
+        return commandLoad(options, out, err, libraryDirs);
+    if (command == QLatin1String("summary"))
+        return commandSummary(options, out, err, libraryDirs);
     err << "kvmtconf-cli: unknown command " << command << "\n\n" << kUsage;
     return ExitUsage;
 }

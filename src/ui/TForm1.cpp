@@ -170,6 +170,7 @@ void TForm1::FormShow()
             model.setVisible(control, true);
     }
     model.setIndex(F::cbProfile, 5);
+    m_configurator->applyProfileLayout();
     m_pages->setCurrentIndex(0);
     if (auto *setup = findChild<QTabWidget *>(QStringLiteral("pcSetup")))
         setup->setCurrentIndex(0);

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QTemporaryDir>
+
 using namespace kvmt;
 using namespace kvmt::test;
 
@@ -146,4 +149,43 @@ TEST_F(CliTest, TestNeedsATrackerATestNameAndAPassword)
     const ToolRun locked = runTool({QStringLiteral("test"), QStringLiteral("sms")});
     EXPECT_EQ(locked.exitCode, 5);
     EXPECT_FALSE(locked.err.contains(QStringLiteral("SMSTEST"))) << "no test is started on a locked tracker";
+}
+
+TEST_F(CliTest, LoadReadsAProfileFileWithoutATrackerAndPrintsTheMembers)
+{
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("p.atc")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("GSMPIN=1234;\r\nGSMAPN=internet.test;\r\n");
+    file.close();
+    const ToolRun run = runTool({QStringLiteral("load"), file.fileName()});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split(QLatin1Char('\n'));
+    EXPECT_TRUE(lines.contains(QStringLiteral("edPinCode=1234")));
+    EXPECT_TRUE(lines.contains(QStringLiteral("edAPN=internet.test")));
+    EXPECT_TRUE(run.err.startsWith(QStringLiteral("notice: Чтение настроек из файла\n")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("error: SERVER error\n")));
+    EXPECT_TRUE(run.err.endsWith(QStringLiteral("notice: Настройки из файла считаны\n")));
+
+    const ToolRun missing = runTool({QStringLiteral("load"), dir.filePath(QStringLiteral("none.atc"))});
+    EXPECT_EQ(missing.exitCode, 8);
+    EXPECT_TRUE(missing.err.contains(QStringLiteral("Файл не существует")));
+    EXPECT_TRUE(missing.out.isEmpty());
+    EXPECT_EQ(runTool({QStringLiteral("load")}).exitCode, 1);
+}
+
+TEST_F(CliTest, SummaryPrintsEachValueWithItsKind)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.40")));
+    const ToolRun run = runTool({QStringLiteral("summary")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QStringList lines = run.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // Firmware 1.40: neither the call-profile rows nor the summer-time row.
+    EXPECT_EQ(lines.size(), 61);
+    EXPECT_EQ(lines.value(0), QStringLiteral("success: Имя прибора = KVMT"));
+    EXPECT_TRUE(lines.contains(QStringLiteral("notice: SMS номер 2 = не установлен")));
+
+    const ToolRun coloured = runTool({QStringLiteral("summary"), QStringLiteral("--colour")});
+    EXPECT_TRUE(coloured.out.startsWith(QStringLiteral("Имя прибора = \x1b[32mKVMT\x1b[0m\n")));
+    EXPECT_EQ(runTool({QStringLiteral("summary"), QStringLiteral("--wide")}).exitCode, 1);
 }
