@@ -2,14 +2,11 @@
 // how each reads the answer (also an answer that makes no sense), which
 // fields it empties, and that no password reaches the log.
 #include "TrackerFixture.h"
+#include "../settings/SequenceRig.h"
 
-#include "device/CommandChannel.h"
-#include "device/ReplySplit.h"
 #include "log/EventLog.h"
 #include "services/PasswordProtection.h"
 #include "settings/DeviceSettings.h"
-
-#include <QByteArrayList>
 
 #include <gtest/gtest.h>
 
@@ -27,30 +24,6 @@ const QString kSwitching = QStringLiteral("Изменение состояния
 const QString kChanging = QStringLiteral("Изменение пароля");
 const QString kSetting = QStringLiteral("Установка пароля");
 const QString kChanged = QStringLiteral("Пароль успешно изменен");
-
-// Answers every command with one scripted reply, or with nothing.
-class ScriptedChannel final : public CommandChannel
-{
-public:
-    std::optional<QByteArray> reply;
-    QByteArrayList commands;
-
-    void sendCommand(const QByteArray &command) override { commands.append(command); }
-    int receiveReply() override
-    {
-        const SplitReply split = reply ? splitReply(*reply) : SplitReply{};
-        m_key = split.key;
-        m_value = split.value;
-        return reply ? 0 : -1;
-    }
-    const QByteArray &replyKey() const override { return m_key; }
-    const QByteArray &replyValue() const override { return m_value; }
-    void setReplyValue(const QByteArray &value) override { m_value = value; }
-
-private:
-    QByteArray m_key;
-    QByteArray m_value;
-};
 
 class ProtectionTest : public TrackerTest
 {
@@ -88,8 +61,15 @@ protected:
     DeviceSettings settings;
     RecordingEventLog log;
     LinkFlags flags = LinkFlag::Connected;
-    ScriptedChannel channel;
-    PasswordProtection protection{channel, settings, log, flags};
+    // Answers the protection commands with whatever reply a test sets.
+    void answer(const QByteArray &reply)
+    {
+        for (const char *key : {"SECURESETUP", "SECUREPASSCHANGE", "SECURERESET"})
+            tracker.rawReplies.insert(key, reply);
+    }
+
+    FakeTracker tracker;
+    PasswordProtection protection{tracker, settings, log, flags};
 };
 
 } // namespace
@@ -258,7 +238,7 @@ TEST_F(ProtectionTest, MasterResetOpensALockedTracker)
 TEST_F(ProtectionReplyTest, AcceptedSwitchTakesTheStateFromTheReply)
 {
     settings.setChecked(F::cbPINCode, true);
-    channel.reply = QByteArray("SECURESETUP=0,1;");
+    answer("SECURESETUP=0,1;");
     protection.btOnOffPINClick();
     EXPECT_FALSE(settings.isChecked(F::cbPINCode));
     EXPECT_EQ(log.lines().last(), line(QStringLiteral("Состояние защиты изменено"), LogSuccess));
@@ -270,7 +250,7 @@ TEST_F(ProtectionReplyTest, SwitchReplyWithoutBothNumbersIsNoSwitch)
         log.clear();
         settings.setChecked(F::cbPINCode, true);
         settings.setText(F::Passw, QStringLiteral("1234"));
-        channel.reply = QByteArray(reply);
+        answer(reply);
         protection.btOnOffPINClick();
         EXPECT_EQ(log.lines(), (QList<LogLine>{line(kSwitching, LogPlain),
                                                line(QStringLiteral("SECURESETUP error"), LogError)}))
@@ -286,14 +266,14 @@ TEST_F(ProtectionReplyTest, ChangeAndResetRepliesThatAreNoNumberKeepTheFields)
         log.clear();
         settings.setText(F::OldPass_, QStringLiteral("1234"));
         settings.setText(F::NewPass_, QStringLiteral("5678"));
-        channel.reply = QByteArray(reply);
+        answer(reply);
         protection.btChangePINClick();
         EXPECT_EQ(log.lines().last(), line(QStringLiteral("SECUREPASSCHANGE error"), LogError)) << reply;
         EXPECT_EQ(settings.text(F::OldPass_), QStringLiteral("1234")) << reply;
         EXPECT_EQ(settings.text(F::NewPass_), QStringLiteral("5678")) << reply;
     }
     // The change reads a leading number; the reset wants the whole value.
-    channel.reply = QByteArray("SECUREPASSCHANGE=1x;");
+    answer("SECUREPASSCHANGE=1x;");
     protection.btChangePINClick();
     EXPECT_EQ(log.lines().last(), line(kChanged, LogSuccess));
 
@@ -301,7 +281,7 @@ TEST_F(ProtectionReplyTest, ChangeAndResetRepliesThatAreNoNumberKeepTheFields)
         log.clear();
         settings.setText(F::edMasterPass, QStringLiteral("ABCDEFGHIJKLMNOP"));
         settings.setText(F::NewPassM, QStringLiteral("4321"));
-        channel.reply = QByteArray(reply);
+        answer(reply);
         protection.edResetLockMpClick();
         EXPECT_EQ(log.lines(), (QList<LogLine>{line(kSetting, LogPlain),
                                                line(QStringLiteral("SECURERESET error"), LogError)}))
@@ -315,7 +295,7 @@ TEST_F(ProtectionReplyTest, MasterResetRefusalHasItsOwnWords)
 {
     settings.setText(F::edMasterPass, QStringLiteral("ABCDEFGHIJKLMNOP"));
     settings.setText(F::NewPassM, QStringLiteral("4321"));
-    channel.reply = QByteArray("DEVLOCK;");
+    answer("DEVLOCK;");
     protection.edResetLockMpClick();
     EXPECT_EQ(log.lines().last(),
               line(QStringLiteral("Запись имени пользователя APN невозможна. Проверьте уровень защиты"), LogError));
@@ -334,7 +314,7 @@ TEST_F(ProtectionReplyTest, ShowingPasswordsUnmasksTheFivePasswordFields)
     settings.setChecked(F::cbViewPassEn, false);
     for (const Field field : kPasswordFields)
         EXPECT_TRUE(settings.isMasked(field)) << DeviceSettings::name(field).toStdString();
-    EXPECT_TRUE(channel.commands.isEmpty());
+    EXPECT_TRUE(tracker.commands.isEmpty());
 }
 
 TEST(SwitchReply, ReadsTwoNumbersSeparatedByAComma)
