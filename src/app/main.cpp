@@ -1,10 +1,13 @@
 // kvmtconf: the configurator's window.
 #include "shell/ExeDir.h"
+#include "shell/Language.h"
+#include "shell/Restart.h"
 #include "ui/TForm1.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
+#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,11 +47,30 @@ int main(int argc, char *argv[])
         options.libraryDirs = {programDir, QDir(programDir).filePath(QStringLiteral("../lib/kvmtconf"))};
         options.arguments = QApplication::arguments().mid(1);
         options.exeDir = kvmt::programExeDir();
-        // The main window creates the log window; the password dialog
-        // follows them.
-        kvmt::TForm1 window(options);
-        window.show();
-        return app.exec();
+        // Installed before any window exists: every caption is translated
+        // as it is created.
+        const int languageId = kvmt::startupLanguage(options.exeDir);
+        QTranslator interfaceTranslator;
+        if (kvmt::loadInterfaceTranslation(interfaceTranslator, languageId, programDir))
+            QApplication::installTranslator(&interfaceTranslator);
+        QTranslator toolkitTranslator;
+        if (kvmt::loadToolkitTranslation(toolkitTranslator, languageId))
+            QApplication::installTranslator(&toolkitTranslator);
+        int result = 0;
+        std::optional<kvmt::LaunchCommand> restart;
+        {
+            // The main window creates the log window; the password dialog
+            // follows them.
+            kvmt::TForm1 window(options);
+            window.show();
+            result = app.exec();
+            restart = window.restartOnExit();
+        }
+        // The window has written MT.ini on its way out; the new instance
+        // reads it complete.
+        if (restart)
+            kvmt::launchDetached(*restart);
+        return result;
     } catch (const std::exception &error) {
         QMessageBox::critical(nullptr, QStringLiteral("KVMTConf"), QString::fromLocal8Bit(error.what()));
         return 1;

@@ -2,6 +2,7 @@
 
 #include "device/DeviceChangeWatcher.h"
 #include "shell/CommandLine.h"
+#include "shell/Language.h"
 #include "shell/LogPortSearch.h"
 #include "shell/SessionClose.h"
 #include "ui/KeyFilterInstaller.h"
@@ -10,11 +11,14 @@
 #include "ui/TForm2.h"
 #include "ui/TFormPass.h"
 #include "ui/WindowPrompts.h"
+#include "ui/pages/PageKit.h"
 #include "ui/pages/SettingsPages.h"
 
 #include <QAction>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -22,11 +26,12 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QResizeEvent>
-#include <QShowEvent>
 #include <QScrollBar>
+#include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QUrl>
 
 namespace kvmt {
 
@@ -38,15 +43,7 @@ constexpr int kLogWidth = 706;
 constexpr int kLogMinHeight = 124;
 constexpr int kLogMaxHeight = 205;
 
-QFont pixelFont(int pixels, bool bold = false)
-{
-    QFont font;
-    // Tahoma where it is installed; Liberation Sans has close metrics.
-    font.setFamilies({QStringLiteral("Tahoma"), QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans")});
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
+using pages::pixelFont;
 
 QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, int x, int y)
 {
@@ -112,11 +109,12 @@ TForm1::TForm1(Options options, QWidget *parent)
         m_ownPrompts = std::make_unique<WindowPrompts>(this);
         prompts = m_ownPrompts.get();
     }
+    m_prompts = prompts;
     m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
+    new KeyFilterInstaller(*m_binder, this);
     connectDeviceServices();
     connectProfileCommands();
-    new KeyFilterInstaller(*m_binder, this);
 
     if (options.watchDevices) {
         m_watcher = std::make_unique<DeviceChangeWatcher>();
@@ -127,6 +125,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     layoutLogPane();
 
     m_consoleEnabled = consoleRequested(options.arguments);
+    m_arguments = options.arguments;
     // FormCreate
     m_exeDir = options.exeDir;
     if (!m_exeDir.isEmpty())
@@ -160,6 +159,7 @@ void TForm1::showEvent(QShowEvent *event)
 void TForm1::FormShow()
 {
     readProgramSettings();
+    applyLanguage(m_programSettings.languageId);
     showVersionCaption();
     // The frame's limits hold the window within its layout's sizes.
     DeviceSettings &model = m_configurator->settings();
@@ -281,36 +281,75 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event)
 
 void TForm1::buildMenu()
 {
-    QMenu *file = menuBar()->addMenu(QStringLiteral("Файл"));
+    QMenu *file = menuBar()->addMenu(tr("Файл"));
     file->setObjectName(QStringLiteral("N1"));
-    QAction *load = file->addAction(QStringLiteral("Загрузить профиль настроек"));
+    QAction *load = file->addAction(tr("Загрузить профиль настроек"));
     load->setObjectName(QStringLiteral("N4"));
-    QAction *save = file->addAction(QStringLiteral("Сохранить профиль настроек"));
+    QAction *save = file->addAction(tr("Сохранить профиль настроек"));
     save->setObjectName(QStringLiteral("N5"));
-    QAction *exit = file->addAction(QStringLiteral("Выход"));
+    QAction *exit = file->addAction(tr("Выход"));
     exit->setObjectName(QStringLiteral("N6"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    QMenu *language = menuBar()->addMenu(QStringLiteral("Язык/Language"));
+    QMenu *language = menuBar()->addMenu(tr("Язык/Language"));
     language->setObjectName(QStringLiteral("LangMenu"));
-    QAction *russian = language->addAction(QStringLiteral("Русский"));
+    QAction *russian = language->addAction(tr("Русский"));
     russian->setObjectName(QStringLiteral("N3"));
     QAction *english = language->addAction(QStringLiteral("English"));
     english->setObjectName(QStringLiteral("English1"));
+    for (QAction *item : {russian, english}) {
+        item->setCheckable(true);
+        connect(item, &QAction::triggered, this, [this, item] { N3Click(item); });
+    }
 
-    QAction *help = menuBar()->addAction(QStringLiteral("Справка"));
+    QAction *help = menuBar()->addAction(tr("Справка"));
     help->setObjectName(QStringLiteral("N2"));
+    connect(help, &QAction::triggered, this, &TForm1::N2Click);
+}
+
+void TForm1::applyLanguage(int languageId)
+{
+    findChild<QAction *>(QStringLiteral("N3"))->setChecked(languageId != LanguageEnglish);
+    findChild<QAction *>(QStringLiteral("English1"))->setChecked(languageId == LanguageEnglish);
+}
+
+// The choice is stored at once and takes effect at the next start: the
+// window is built in one language and is not rebuilt while it runs.
+void TForm1::N3Click(QAction *item)
+{
+    auto *menu = findChild<QMenu *>(QStringLiteral("LangMenu"));
+    const std::optional<int> languageId = languageAtMenuPosition(int(menu->actions().indexOf(item)));
+    if (!languageId)
+        return;
+    const QString iniPath = m_exeDir.isEmpty() ? QString() : programSettingsPath(m_exeDir);
+    const LanguageChoice choice = storeLanguageChoice(iniPath, *languageId);
+    applyLanguage(*languageId);
+    if (!choice.restartNeeded)
+        return;
+    if (!m_prompts->askYesNo(QStringLiteral("Korvel-MT Conf"),
+                             tr("Необходимо перезапустить программу для применения изменений. Сделать это сейчас?")))
+        return;
+    // Started only after the window has gone and written MT.ini, so that
+    // the new instance reads the file complete.
+    m_restartOnExit = restartCommandForThisProgram(m_arguments);
+    close();
+}
+
+void TForm1::N2Click()
+{
+    // A missing manual or viewer is not the program's to report.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(manualPath(QCoreApplication::applicationDirPath())));
 }
 
 void TForm1::buildHeader(QWidget *central)
 {
-    makeLabel(central, "Label8", QStringLiteral("Серийный номер:"), 8, 8);
+    makeLabel(central, "Label8", tr("Серийный номер:"), 8, 8);
     makePanel(central, "pSerial", 128, 90);
-    makeLabel(central, "Label9", QStringLiteral("Версия прошивки:"), 243, 8);
+    makeLabel(central, "Label9", tr("Версия прошивки:"), 243, 8);
     makePanel(central, "pVersion", 357, 90);
-    makeLabel(central, "Ubat", QStringLiteral("Uбат."), 476, 8);
+    makeLabel(central, "Ubat", tr("Uбат."), 476, 8);
     makePanel(central, "Ubattery", 510, 58);
-    makeLabel(central, "Label53", QStringLiteral("Темп."), 589, 8);
+    makeLabel(central, "Label53", tr("Темп."), 589, 8);
     makePanel(central, "Temper", 629, 40);
 }
 
@@ -320,35 +359,37 @@ void TForm1::buildPages(QWidget *central)
     m_pages->setObjectName(QStringLiteral("PageControl1"));
     m_pages->setGeometry(0, 37, 721, 419);
     m_pages->tabBar()->setFont(pixelFont(13));
-    buildProfilesPage(addPage(m_pages, "TabSheet7", QStringLiteral("Профили")));
-    QWidget *common = addPage(m_pages, "TabSheet8", QStringLiteral("Общие настройки"));
-    buildSummaryPage(addPage(m_pages, "TabSheet9", QStringLiteral("Сводная информация")));
+    buildProfilesPage(addPage(m_pages, "TabSheet7", tr("Профили")));
+    QWidget *common = addPage(m_pages, "TabSheet8", tr("Общие настройки"));
+    buildSummaryPage(addPage(m_pages, "TabSheet9", tr("Сводная информация")));
 
     auto *setup = new QTabWidget(common);
     setup->setObjectName(QStringLiteral("pcSetup"));
     setup->setGeometry(0, 1, 713, 385);
+    // The inner pages take the tabs' font, as the outer ones do.
+    setup->setFont(pixelFont(13));
     buildGsmPage(addPage(setup, "GSMSetup", QStringLiteral("  GSM  ")));
     buildSmsPage(addPage(setup, "TabSheet3", QStringLiteral("  SMS  ")));
-    buildServerPage(addPage(setup, "TabSheet1", QStringLiteral("Сервер")));
-    buildMailPage(addPage(setup, "TabSheet2", QStringLiteral("Почта")));
-    buildAccelerometerPage(addPage(setup, "TabSheet5", QStringLiteral("Акселерометр")));
-    buildSecurityPage(addPage(setup, "TabSheet6", QStringLiteral("Безопасность")));
-    buildControlZonePage(addPage(setup, "TabSheet10", QStringLiteral("Контрольная зона")));
-    buildMiscPage(addPage(setup, "TabSheet4", QStringLiteral("Разное")));
+    buildServerPage(addPage(setup, "TabSheet1", tr("Сервер")));
+    buildMailPage(addPage(setup, "TabSheet2", tr("Почта")));
+    buildAccelerometerPage(addPage(setup, "TabSheet5", tr("Акселерометр")));
+    buildSecurityPage(addPage(setup, "TabSheet6", tr("Безопасность")));
+    buildControlZonePage(addPage(setup, "TabSheet10", tr("Контрольная зона")));
+    buildMiscPage(addPage(setup, "TabSheet4", tr("Разное")));
 }
 
 void TForm1::buildButtonRow(QWidget *central)
 {
-    auto *readSetup = new QCheckBox(QStringLiteral("Не считывать настройки "), central);
+    auto *readSetup = new QCheckBox(tr("Не считывать настройки "), central);
     readSetup->setObjectName(QStringLiteral("cbReadSetup"));
     readSetup->setFont(pixelFont(13));
     readSetup->setGeometry(56, 465, 177, 17);
 
-    auto *openLog = new QPushButton(QStringLiteral("Открыть Log"), central);
+    auto *openLog = new QPushButton(tr("Открыть Log"), central);
     openLog->setObjectName(QStringLiteral("btOpenLog"));
     openLog->setGeometry(357, 462, 75, 25);
 
-    auto *save = new QPushButton(QStringLiteral("Сохранить "), central);
+    auto *save = new QPushButton(tr("Сохранить "), central);
     save->setObjectName(QStringLiteral("btSave"));
     save->setFont(pixelFont(13));
     save->setStyleSheet(QStringLiteral("QPushButton { color: rgb(255, 0, 0); }"));

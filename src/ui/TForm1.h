@@ -3,10 +3,13 @@
 #include <QMainWindow>
 
 #include <memory>
+#include <optional>
 
 #include "Configurator.h"
 #include "shell/ProgramSettings.h"
+#include "shell/Restart.h"
 
+class QAction;
 class QTextEdit;
 class QTabWidget;
 
@@ -51,6 +54,9 @@ public:
     // Top, left, width and height as MT.ini keeps them: the window's place
     // with its frame and its inner size, which round-trip exactly.
     WindowGeometry currentGeometry() const;
+    // What to start once the window has gone, when the person agreed to
+    // restart for a new language.
+    std::optional<LaunchCommand> restartOnExit() const { return m_restartOnExit; }
 
     static constexpr int kWidth = 723;
     static constexpr int kMinHeight = 665;
@@ -68,6 +74,9 @@ private:
     void FormDestroy();
     void readProgramSettings();
     void showVersionCaption();
+    void applyLanguage(int languageId);
+    void N3Click(QAction *item);
+    void N2Click();
     void connectServiceControls();
     void openCdcLog();
     void runConsoleCommand();
@@ -95,6 +104,9 @@ private:
     QString m_exeDir;
     ProgramSettings m_programSettings;
     bool m_settingsRead = false;
+    UserPrompts *m_prompts = nullptr;
+    QStringList m_arguments;
+    std::optional<LaunchCommand> m_restartOnExit;
 };
 
 } // namespace kvmt

@@ -33,6 +33,11 @@ void WindowPrompts::closeProgram()
     m_window->close();
 }
 
+bool WindowPrompts::askYesNo(const QString &caption, const QString &text)
+{
+    return QMessageBox::question(m_window, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
 WindowPrompts::WindowPrompts(QWidget *window)
     : m_window(window)
 {

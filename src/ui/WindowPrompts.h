@@ -23,6 +23,7 @@ public:
                                            const QString &initialName) override;
     std::optional<QString> askSaveFileName(const QString &title, const QString &filter,
                                            const QString &initialName) override;
+    bool askYesNo(const QString &caption, const QString &text) override;
 
     ~WindowPrompts() override;
     // Made once, on first use, and shown again for every protected tracker.

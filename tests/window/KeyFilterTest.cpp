@@ -24,6 +24,9 @@ protected:
     {
         WindowTest::SetUp();
         model().setIndex(F::cbProfile, 5);
+        // In the free layout the fields follow their group's switch.
+        model().setChecked(F::cbSentSMS, true);
+        model().setChecked(F::cbOnlyGPSEn, true);
     }
 
     // The edit on the front page, empty and with the focus.
