@@ -1,5 +1,7 @@
 #include "cli/CliTool.h"
 
+#include "shell/SessionClose.h"
+
 #include "Configurator.h"
 #include "cli/CliPrompts.h"
 #include "cli/StreamEventLog.h"
@@ -88,6 +90,11 @@ struct CliSession {
         , configurator(log, prompts, libraryDirs)
     {
     }
+    // Leaves as the window does: a protected tracker is locked again.
+    ~CliSession() { closeSession(configurator.cdcLog(), configurator.link(), configurator.flags()); }
+    CliSession(const CliSession &) = delete;
+    CliSession &operator=(const CliSession &) = delete;
+
     StreamEventLog log;
     CliPrompts prompts;
     Configurator configurator;

@@ -189,3 +189,13 @@ TEST_F(CliTest, SummaryPrintsEachValueWithItsKind)
     EXPECT_TRUE(coloured.out.startsWith(QStringLiteral("Имя прибора = \x1b[32mKVMT\x1b[0m\n")));
     EXPECT_EQ(runTool({QStringLiteral("summary"), QStringLiteral("--wide")}).exitCode, 1);
 }
+
+TEST_F(CliTest, ProtectedTrackerIsLockedAgainWhenTheToolEnds)
+{
+    TrackerHome::instance().plug(
+        scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), {QStringLiteral("protected=1")}));
+    ASSERT_EQ(runTool({QStringLiteral("read"), QStringLiteral("--password"), QStringLiteral("1234")}).exitCode, 0);
+    const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001500"));
+    ASSERT_FALSE(commands.isEmpty());
+    EXPECT_EQ(commands.last(), QStringLiteral("CONFCLOSE=1;"));
+}

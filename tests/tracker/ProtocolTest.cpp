@@ -124,7 +124,7 @@ TEST_F(Protocol, SslMailNeedsTheNewerHardwareSerial)
 
 TEST_F(Protocol, PerProfileKeysAnswerForTheProfileReadProfileChose)
 {
-    plug("serial=5001500", "[profile2]\nGPSPERIOD=3,0\n[profile4]\nGPSPERIOD=0,20\n");
+    plug("serial=5001500\nreadprofile_activates=0", "[profile2]\nGPSPERIOD=3,0\n[profile4]\nGPSPERIOD=0,20\n");
     EXPECT_EQ((*this)("CHANGEPROFILE=?;"), "CHANGEPROFILE=5;");
     EXPECT_EQ((*this)("READPROFILE=2;"), "READPROFILE=2;");
     EXPECT_EQ((*this)("GPSPERIOD=?;"), "GPSPERIOD=3,0;");
@@ -139,9 +139,9 @@ TEST_F(Protocol, PerProfileKeysAnswerForTheProfileReadProfileChose)
     EXPECT_EQ((*this)("GSMAPN=?;"), (*this)("GSMAPN=?;")) << "global keys are the same for every profile";
 }
 
-TEST_F(Protocol, ReadProfileCanBeMadeToActivateTheProfile)
+TEST_F(Protocol, ReadProfileActivatesTheProfileUnlessTheScenarioSaysNot)
 {
-    plug("serial=5001500\nreadprofile_activates=1");
+    plug("serial=5001500");
     EXPECT_EQ((*this)("READPROFILE=3;"), "READPROFILE=3;");
     EXPECT_EQ((*this)("CHANGEPROFILE=?;"), "CHANGEPROFILE=3;");
 }

@@ -36,7 +36,11 @@ struct Scenario
     std::optional<unsigned> answerLimit;
     bool trace = false;
     bool lockReads = true;
-    bool readProfileActivates = false;
+    // Picking a profile to look at makes it the active one: the configurator
+    // reads the active profile back after READPROFILE and lays the page out
+    // for it, so anything else would show one profile's values under
+    // another's name.
+    bool readProfileActivates = true;
     int batteryMv = 4120;
     int temperature = 23;
     bool debugPort = true;
