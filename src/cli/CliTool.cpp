@@ -23,6 +23,8 @@ enum Exit : int {
     ExitTimeLimit = 6,
     ExitTestFailed = 7,
     ExitBadFile = 8,
+    ExitNotWritten = 9,
+    ExitNotTaken = 10,
 };
 
 const char kUsage[] =
@@ -43,6 +45,14 @@ const char kUsage[] =
     "                          tracker's settings: each value coloured on a\n"
     "                          terminal (or with --colour), else each line\n"
     "                          starts with the value's KIND\n"
+    "  save FILE [--password PIN]\n"
+    "                          read the attached tracker and write its settings\n"
+    "                          to the profile file FILE (.atc is added when\n"
+    "                          missing)\n"
+    "  write FILE [--password PIN]\n"
+    "                          load the profile file FILE and write it to the\n"
+    "                          attached tracker as the Save button does, then\n"
+    "                          read the tracker back\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -52,7 +62,8 @@ const char kUsage[] =
     "notice, plain). Exit codes: 0 done, 1 usage, 3 no device library,\n"
     "4 no tracker attached, 5 password missing or refused, 6 the test did not\n"
     "end within its time limit, 7 the tracker reported the test failed,\n"
-    "8 the profile file could not be read.\n";
+    "8 the profile file could not be read, 9 the profile file could not be\n"
+    "written, 10 the tracker did not take every setting.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -226,6 +237,61 @@ int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, 
     return ExitOk;
 }
 
+// FILE and --password, in any order.
+bool fileAndPassword(const char *command, const QStringList &options, QString *file,
+                     std::optional<QByteArray> *password, QTextStream &err)
+{
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
+            *password = options[++i].toLatin1();
+        } else if (!options[i].startsWith(u'-') && file->isEmpty()) {
+            *file = options[i];
+        } else {
+            err << "kvmtconf-cli " << command << ": unknown option " << options[i] << Qt::endl;
+            return false;
+        }
+    }
+    if (file->isEmpty()) {
+        err << "kvmtconf-cli " << command << ": name one profile file" << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+int commandSave(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+{
+    QString file;
+    std::optional<QByteArray> password;
+    if (!fileAndPassword("save", options, &file, &password, err))
+        return ExitUsage;
+    CliSession session(err, password, libraryDirs);
+    if (const int failed = takeUpTracker(session, err))
+        return failed;
+    // The window's save always adds the suffix; on a command line the name
+    // may already carry it.
+    if (file.endsWith(QLatin1String(".atc"), Qt::CaseInsensitive))
+        file.chop(4);
+    return session.configurator.profileFile().save(file) ? ExitOk : ExitNotWritten;
+}
+
+int commandWrite(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+{
+    QString file;
+    std::optional<QByteArray> password;
+    if (!fileAndPassword("write", options, &file, &password, err))
+        return ExitUsage;
+    CliSession session(err, password, libraryDirs);
+    if (const int failed = takeUpTracker(session, err))
+        return failed;
+    // Loaded only now: the tracker's identity decides which keys the file
+    // holds for it, as when the window loads a file after connecting.
+    if (session.configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read)
+        return ExitBadFile;
+    const int errorsBefore = session.log.errorCount();
+    session.configurator.btSaveClick();
+    return session.log.errorCount() == errorsBefore ? ExitOk : ExitNotTaken;
+}
+
 int commandSummary(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
 {
     std::optional<QByteArray> password;
@@ -276,6 +342,10 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
         return commandLoad(options, out, err, libraryDirs);
     if (command == QLatin1String("summary"))
         return commandSummary(options, out, err, libraryDirs);
+    if (command == QLatin1String("save"))
+        return commandSave(options, err, libraryDirs);
+    if (command == QLatin1String("write"))
+        return commandWrite(options, err, libraryDirs);
     err << "kvmtconf-cli: unknown command " << command << "\n\n" << kUsage;
     return ExitUsage;
 }

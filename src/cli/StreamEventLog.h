@@ -17,12 +17,17 @@ public:
     void logEvent(const QString &text, int kind) override
     {
         m_out << logKindName(kind) << ": " << text << Qt::endl;
+        if (kind == LogError)
+            ++m_errors;
     }
+    // Red lines so far: keys without an answer, refused values, files not written.
+    int errorCount() const { return m_errors; }
     // A terminal keeps what it showed; nothing to clear.
     void clear() override {}
 
 private:
     QTextStream &m_out;
+    int m_errors = 0;
 };
 
 } // namespace kvmt

@@ -199,3 +199,41 @@ TEST_F(CliTest, ProtectedTrackerIsLockedAgainWhenTheToolEnds)
     ASSERT_FALSE(commands.isEmpty());
     EXPECT_EQ(commands.last(), QStringLiteral("CONFCLOSE=1;"));
 }
+
+TEST_F(CliTest, SaveThenWriteCarriesSettingsFromOneTrackerToAnother)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("fleet"));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001501"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[settings]"), QStringLiteral("GSMAPN=fleet.apn")}));
+    const ToolRun saved = runTool({QStringLiteral("save"), file});
+    ASSERT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    ASSERT_TRUE(QFile::exists(file + QStringLiteral(".atc")));
+
+    TrackerHome::instance().unplugAll();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001502")));
+    const ToolRun written = runTool({QStringLiteral("write"), file + QStringLiteral(".atc")});
+    EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
+    const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001502"));
+    EXPECT_TRUE(commands.contains(QStringLiteral("GSMAPN=fleet.apn;")));
+    EXPECT_TRUE(commands.contains(QStringLiteral("SAVECONFIG=1;")));
+    // The read after the write shows what the tracker now holds.
+    const ToolRun read = runTool({QStringLiteral("read")});
+    EXPECT_TRUE(read.out.split(QLatin1Char('\n')).contains(QStringLiteral("edAPN=fleet.apn")));
+}
+
+TEST_F(CliTest, WriteReportsKeysTheTrackerDidNotTake)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("one.atc"));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001503")));
+    ASSERT_EQ(runTool({QStringLiteral("save"), file}).exitCode, 0);
+    TrackerHome::instance().unplugAll();
+    TrackerHome::instance().plug(
+        scenario(QStringLiteral("5001504"), QStringLiteral("KVMT-1.44"), {QStringLiteral("silent=SERVERPASS")}));
+    const ToolRun written = runTool({QStringLiteral("write"), file});
+    EXPECT_EQ(written.exitCode, 10);
+    EXPECT_TRUE(written.err.contains(QStringLiteral("error: SERVERPASS error")));
+    EXPECT_EQ(runTool({QStringLiteral("write"), dir.filePath(QStringLiteral("missing.atc"))}).exitCode, 8);
+    EXPECT_EQ(runTool({QStringLiteral("write")}).exitCode, 1);
+}

@@ -165,14 +165,18 @@ bool WriteSequence::writePasswordList()
         QDir().mkpath(QFileInfo(path).absolutePath());
     const QByteArray text = "Korvel database 1.3\r\n1 records\r\n" + toCp1251(m_settings.text(F::pSerial))
                           + ":\tPASSWORD=" + toCp1251(m_settings.text(F::edServerPass)) + ';';
-    return writeFile(path, text);
+    // It holds the server password: the owner's eyes only.
+    return writeFile(path, text, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
 }
 
-bool WriteSequence::writeFile(const QString &path, const QByteArray &bytes)
+bool WriteSequence::writeFile(const QString &path, const QByteArray &bytes, std::optional<QFileDevice::Permissions> permissions)
 {
     if (!path.isEmpty()) {
         QSaveFile file(path);
-        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+        // Permissions go on before a byte is written, so the text is never
+        // readable by others, not even for a moment.
+        if (file.open(QIODevice::WriteOnly) && (!permissions || file.setPermissions(*permissions))
+            && file.write(bytes) == bytes.size() && file.commit())
             return true;
     }
     // Said aloud: a profile or password list that silently failed to land

@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QFileDevice>
+
+#include <optional>
+
 #include <QByteArray>
 #include <QString>
 
@@ -49,7 +53,8 @@ private:
     void sendAndApplyEcho(Key key, const QByteArray &command);
     void saveConfig();
     bool writePasswordList();
-    bool writeFile(const QString &path, const QByteArray &bytes);
+    bool writeFile(const QString &path, const QByteArray &bytes,
+                   std::optional<QFileDevice::Permissions> permissions = std::nullopt);
 
     CommandChannel &m_channel;
     SettingsBuffer &m_buffer;

@@ -60,6 +60,10 @@ TEST(WriteSequence, TrackerGetsEveryKeyInOrderAndTheCopyHoldsTheSameLines)
     EXPECT_EQ(linesOf(copy), expected);
     EXPECT_EQ(readFile(rig.exeDir.filePath(QStringLiteral("ATG/5001500.atg"))),
               "Korvel database 1.3\r\n1 records\r\n5001500:\tPASSWORD=secret;");
+    // The list holds the server password: nobody but its owner reads it.
+    EXPECT_EQ(QFile::permissions(rig.exeDir.filePath(QStringLiteral("ATG/5001500.atg")))
+                  & (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::WriteGroup | QFileDevice::WriteOther),
+              QFileDevice::Permissions());
 }
 
 TEST(WriteSequence, WhatWasReadIsWrittenBackUnchanged)
