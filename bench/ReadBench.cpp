@@ -1,5 +1,6 @@
-// A full read of every setting against a virtual tracker that answers at
-// once, reported per exchange: what the program adds to the link's time.
+// A full read and a full write of every setting against a virtual tracker
+// that answers at once, reported per exchange: what the program adds to the
+// link's own time.
 #include "Configurator.h"
 #include "ScriptedPrompts.h"
 #include "log/EventLog.h"
@@ -38,8 +39,9 @@ bool connectWithoutReading(Configurator &configurator)
     return configurator.isConnected();
 }
 
-// How many exchanges one full read makes, from the tracker's own trace.
-qsizetype exchangesPerRead()
+// How many exchanges one full read (or write) makes, from the tracker's own
+// trace.
+qsizetype exchangesPer(bool write)
 {
     QTemporaryDir home;
     if (!plugOne(home, true))
@@ -57,13 +59,18 @@ qsizetype exchangesPerRead()
         return n;
     };
     const qsizetype before = commands();
-    configurator.readSettings(false);
+    QTemporaryDir exeDir;
+    configurator.setExeDir(exeDir.path());
+    if (write)
+        configurator.writeSettings(false);
+    else
+        configurator.readSettings(false);
     return commands() - before;
 }
 
 void BM_FullRead(benchmark::State &state)
 {
-    const qsizetype perRead = exchangesPerRead();
+    const qsizetype perRead = exchangesPer(false);
     // Measured without the trace: its file writes are the tracker's cost.
     QTemporaryDir home;
     RecordingEventLog log;
@@ -84,5 +91,33 @@ void BM_FullRead(benchmark::State &state)
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_FullRead)->Unit(benchmark::kMillisecond);
+
+// A full write as Save makes it, without the read back: every command, the
+// tracker's echoes, SAVECONFIG, the automatic copy and the password list.
+void BM_FullWrite(benchmark::State &state)
+{
+    const qsizetype perWrite = exchangesPer(true);
+    QTemporaryDir home;
+    QTemporaryDir exeDir;
+    RecordingEventLog log;
+    SilentPrompts prompts;
+    if (!plugOne(home, false)) {
+        state.SkipWithError("cannot write the scenario");
+        return;
+    }
+    Configurator configurator(log, prompts, {QStringLiteral(KVMT_BENCH_BIN_DIR)});
+    configurator.setExeDir(exeDir.path());
+    if (perWrite == 0 || !connectWithoutReading(configurator)) {
+        state.SkipWithError("virtual tracker could not be connected");
+        return;
+    }
+    configurator.readSettings(false);
+    for (auto _ : state)
+        configurator.writeSettings(false);
+    state.counters["exchanges"] = double(perWrite);
+    state.counters["per_exchange"] = benchmark::Counter(double(perWrite) * double(state.iterations()),
+                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FullWrite)->Unit(benchmark::kMillisecond);
 
 } // namespace
