@@ -1,6 +1,8 @@
-// kvmt_manual: builds the user manual's PDF editions at build time.
+// kvmt_manual: builds the user manual's PDF editions at build time, and
+// saves the same pictures of the window as PNG files on request.
 //
 //   kvmt_manual <folder of manual_ru.md and manual_en.md> <program folder>
+//   kvmt_manual --screenshots <output folder> <program folder> [ru|en]
 //
 // The program folder holds the device library and the English interface
 // file; the editions are written there under the names the program opens.
@@ -32,6 +34,32 @@ QString readText(const QString &path, bool *ok)
     return *ok ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// One PNG per page of the window (and the console and password dialog), in
+// the interface language asked for.
+int saveScreenshots(const QString &outDir, const QString &binDir, const QString &language)
+{
+    const int languageId = language == QLatin1String("en") ? kvmt::LanguageEnglish : kvmt::LanguageRussian;
+    QTranslator interface;
+    QTranslator toolkit;
+    if (languageId == kvmt::LanguageEnglish) {
+        if (!kvmt::loadInterfaceTranslation(interface, languageId, binDir))
+            return fail(QStringLiteral("no English interface file in %1").arg(binDir));
+        QApplication::installTranslator(&interface);
+    } else if (kvmt::loadToolkitTranslation(toolkit, languageId)) {
+        QApplication::installTranslator(&toolkit);
+    }
+    if (!QDir().mkpath(outDir))
+        return fail(QStringLiteral("cannot make %1").arg(outDir));
+    const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, languageId);
+    for (auto it = screens.cbegin(); it != screens.cend(); ++it) {
+        const QString path = QDir(outDir).filePath(it.key() + QStringLiteral(".png"));
+        if (!it.value().save(path))
+            return fail(QStringLiteral("cannot write %1").arg(path));
+        std::printf("%s\n", qPrintable(path));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -40,6 +68,8 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QStringList args = QApplication::arguments();
+    if (args.size() >= 4 && args[1] == QLatin1String("--screenshots"))
+        return saveScreenshots(args[2], QDir(args[3]).absolutePath(), args.value(4));
     if (args.size() != 3)
         return fail(QStringLiteral("usage: kvmt_manual <manual sources> <program folder>"));
     const QDir sources(args[1]);
