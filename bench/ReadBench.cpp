@@ -68,35 +68,11 @@ qsizetype exchangesPer(bool write)
     return commands() - before;
 }
 
-void BM_FullRead(benchmark::State &state)
+// Repeats one full read (or write) against a tracker without trace and
+// reports the time per exchange.
+void perExchange(benchmark::State &state, bool write)
 {
-    const qsizetype perRead = exchangesPer(false);
-    // Measured without the trace: its file writes are the tracker's cost.
-    QTemporaryDir home;
-    RecordingEventLog log;
-    SilentPrompts prompts;
-    if (!plugOne(home, false)) {
-        state.SkipWithError("cannot write the scenario");
-        return;
-    }
-    Configurator configurator(log, prompts, {QStringLiteral(KVMT_BENCH_BIN_DIR)});
-    if (perRead == 0 || !connectWithoutReading(configurator)) {
-        state.SkipWithError("virtual tracker could not be connected");
-        return;
-    }
-    for (auto _ : state)
-        configurator.readSettings(false);
-    state.counters["exchanges"] = double(perRead);
-    state.counters["per_exchange"] = benchmark::Counter(double(perRead) * double(state.iterations()),
-                                                        benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-BENCHMARK(BM_FullRead)->Unit(benchmark::kMillisecond);
-
-// A full write as Save makes it, without the read back: every command, the
-// tracker's echoes, SAVECONFIG, the automatic copy and the password list.
-void BM_FullWrite(benchmark::State &state)
-{
-    const qsizetype perWrite = exchangesPer(true);
+    const qsizetype exchanges = exchangesPer(write);
     QTemporaryDir home;
     QTemporaryDir exeDir;
     RecordingEventLog log;
@@ -107,16 +83,33 @@ void BM_FullWrite(benchmark::State &state)
     }
     Configurator configurator(log, prompts, {QStringLiteral(KVMT_BENCH_BIN_DIR)});
     configurator.setExeDir(exeDir.path());
-    if (perWrite == 0 || !connectWithoutReading(configurator)) {
+    if (exchanges == 0 || !connectWithoutReading(configurator)) {
         state.SkipWithError("virtual tracker could not be connected");
         return;
     }
     configurator.readSettings(false);
-    for (auto _ : state)
-        configurator.writeSettings(false);
-    state.counters["exchanges"] = double(perWrite);
-    state.counters["per_exchange"] = benchmark::Counter(double(perWrite) * double(state.iterations()),
+    for (auto _ : state) {
+        if (write)
+            configurator.writeSettings(false);
+        else
+            configurator.readSettings(false);
+    }
+    state.counters["exchanges"] = double(exchanges);
+    state.counters["per_exchange"] = benchmark::Counter(double(exchanges) * double(state.iterations()),
                                                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_FullRead(benchmark::State &state)
+{
+    perExchange(state, false);
+}
+BENCHMARK(BM_FullRead)->Unit(benchmark::kMillisecond);
+
+// As Save writes, without the read back: every command, the tracker's
+// echoes, SAVECONFIG, the automatic copy and the password list.
+void BM_FullWrite(benchmark::State &state)
+{
+    perExchange(state, true);
 }
 BENCHMARK(BM_FullWrite)->Unit(benchmark::kMillisecond);
 
