@@ -85,7 +85,10 @@ void printMembers(const DeviceSettings &settings, QTextStream &out)
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const Field field = Field(i);
-        if (DeviceSettings::info(field).kind == FieldKind::Control)
+        // Controls without a value, and captions the profile page rewrites,
+        // are window state, not settings.
+        if (DeviceSettings::info(field).kind == FieldKind::Control
+            || DeviceSettings::name(field).startsWith(QLatin1String("Label")))
             continue;
         out << DeviceSettings::name(field) << '=' << memberValue(settings, field) << '\n';
     }

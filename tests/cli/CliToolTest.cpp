@@ -47,8 +47,9 @@ TEST_F(CliTest, ReadPrintsMembersAndLogsToStandardError)
     EXPECT_TRUE(lines.contains(QStringLiteral("pSerial=5001234")));
     EXPECT_TRUE(lines.contains(QStringLiteral("pVersion=KVMT-1.44")));
     EXPECT_TRUE(lines.contains(QStringLiteral("cbAutoTimeSync=1")));
-    // Controls without a value are not members to print.
+    // Controls without a value and captions are not members to print.
     EXPECT_FALSE(run.out.contains(QStringLiteral("btSave=")));
+    EXPECT_FALSE(run.out.contains(QStringLiteral("Label62=")));
     EXPECT_TRUE(run.err.startsWith(QStringLiteral("success: Чтение параметров\n")));
 }
 
