@@ -1,6 +1,7 @@
 // A full read and a full write of every setting against a virtual tracker
 // that answers at once, reported per exchange: what the program adds to the
-// link's own time.
+// link's own time. And a full read against a tracker whose replies take 2 ms,
+// as a link of that kind would: the time the user waits.
 #include "Configurator.h"
 #include "ScriptedPrompts.h"
 #include "log/EventLog.h"
@@ -18,8 +19,9 @@ namespace {
 // Declines every question: a protected tracker would stay unread.
 using SilentPrompts = test::ScriptedPrompts;
 
-// A private tracker home with one zero-latency tracker plugged in.
-bool plugOne(const QTemporaryDir &home, bool trace)
+// A private tracker home with one tracker plugged in, answering after
+// latencyMs.
+bool plugOne(const QTemporaryDir &home, bool trace, int latencyMs = 0)
 {
     qputenv("KVTRACKER_HOME", QFile::encodeName(home.path()));
     QDir(home.path()).mkpath(QStringLiteral("attached"));
@@ -28,6 +30,7 @@ bool plugOne(const QTemporaryDir &home, bool trace)
         return false;
     scenario.write("[tracker]\nserial=5001500\nversion=KVMT-1.44\naccelerometer=1\nprotected=0\n");
     scenario.write(trace ? "trace=1\n" : "trace=0\n");
+    scenario.write(QByteArray("latency_ms=") + QByteArray::number(latencyMs) + '\n');
     return true;
 }
 
@@ -41,10 +44,10 @@ bool connectWithoutReading(Configurator &configurator)
 
 // How many exchanges one full read (or write) makes, from the tracker's own
 // trace.
-qsizetype exchangesPer(bool write)
+qsizetype exchangesPer(bool write, int latencyMs = 0)
 {
     QTemporaryDir home;
-    if (!plugOne(home, true))
+    if (!plugOne(home, true, latencyMs))
         return 0;
     RecordingEventLog log;
     SilentPrompts prompts;
@@ -69,15 +72,15 @@ qsizetype exchangesPer(bool write)
 }
 
 // Repeats one full read (or write) against a tracker without trace and
-// reports the time per exchange.
-void perExchange(benchmark::State &state, bool write)
+// reports the exchange count, and the time per exchange.
+void perExchange(benchmark::State &state, bool write, int latencyMs = 0)
 {
-    const qsizetype exchanges = exchangesPer(write);
+    const qsizetype exchanges = exchangesPer(write, latencyMs);
     QTemporaryDir home;
     QTemporaryDir exeDir;
     RecordingEventLog log;
     SilentPrompts prompts;
-    if (!plugOne(home, false)) {
+    if (!plugOne(home, false, latencyMs)) {
         state.SkipWithError("cannot write the scenario");
         return;
     }
@@ -112,5 +115,11 @@ void BM_FullWrite(benchmark::State &state)
     perExchange(state, true);
 }
 BENCHMARK(BM_FullWrite)->Unit(benchmark::kMillisecond);
+
+void BM_FullReadWith2msLatency(benchmark::State &state)
+{
+    perExchange(state, false, 2);
+}
+BENCHMARK(BM_FullReadWith2msLatency)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 } // namespace
