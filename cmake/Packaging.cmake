@@ -1,0 +1,2 @@
+# Installation layout and the Debian packages (CPack, DEB generator).
+include(GNUInstallDirs)
