@@ -47,6 +47,7 @@ ReadSequence::ReadSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyT
 void ReadSequence::readSettings(bool fromFile)
 {
     const Source source = fromFile ? Source::File : Source::Tracker;
+    int unanswered = 0;
     for (const Key key : kReadOrder) {
         if (key == Key::CHANGEPROFILE)
             setProfileEntryNames();
@@ -67,6 +68,8 @@ void ReadSequence::readSettings(bool fromFile)
             // Any reply counts, also one without '=' ("NO_CMD", "DEVLOCK;").
             answered = m_channel.receiveReply() == 0;
             replyKey = m_channel.replyKey();
+            if (!answered || replyKey == QByteArrayLiteral("DEVLOCK;"))
+                ++unanswered;
         }
 
         if (answered)
@@ -77,6 +80,8 @@ void ReadSequence::readSettings(bool fromFile)
         if (key == Key::SMTPSSLEN)
             m_settings.setVisible(F::cbSSL, true);
     }
+    if (!fromFile && m_trackerReadDone)
+        m_trackerReadDone(unanswered);
 }
 
 void ReadSequence::setProfileEntryNames()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace kvmt {
 
 class CommandChannel;
@@ -23,6 +25,12 @@ public:
 
     void readSettings(bool fromFile);
 
+    // Told after every read from the tracker how many keys the tracker left
+    // without a real answer (no reply, or "DEVLOCK;" from a locked tracker),
+    // so that a complete read can be kept as a backup.
+    using TrackerReadDone = std::function<void(int unanswered)>;
+    void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
+
 private:
     void setProfileEntryNames();
 
@@ -32,6 +40,7 @@ private:
     DeviceSettings &m_settings;
     const TrackerIdentity &m_identity;
     EventLog &m_log;
+    TrackerReadDone m_trackerReadDone;
 };
 
 } // namespace kvmt
