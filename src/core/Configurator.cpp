@@ -17,6 +17,7 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_keyTable(m_settings, m_identity, m_log)
     , m_reader(m_link, m_settingsBuffer, m_keyTable, m_settings, m_identity, m_log)
     , m_writer(m_link, m_settingsBuffer, m_keyTable, m_settings, m_flags, m_log)
+    , m_history(m_link, m_keyTable, m_settings, m_log)
     , m_tests(m_link, m_settings, m_log)
     , m_protection(m_link, m_settings, m_log, m_flags)
     , m_editingRules(m_settings, m_identity, m_prompts)
@@ -33,6 +34,11 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     hooks.applyProfileLayout = [this] { m_profileLayout.applyProfileLayout(); };
     hooks.stopLogReader = [this] { m_cdcLog.stop(); };
     m_monitor.setHooks(std::move(hooks));
+    // A read the tracker did not answer in full is no backup to restore.
+    m_reader.setTrackerReadDone([this](int unanswered) {
+        if (unanswered == 0)
+            m_history.keep(m_writer.exeDir());
+    });
     if (QCoreApplication::instance())
         m_writer.setExeDir(programExeDir());
 }

@@ -18,6 +18,7 @@
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
 #include "settings/ProfileFile.h"
+#include "settings/ReadHistory.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
@@ -57,6 +58,7 @@ public:
     KeyTable &keyTable() { return m_keyTable; }
     ReadSequence &reader() { return m_reader; }
     WriteSequence &writer() { return m_writer; }
+    ReadHistory &history() { return m_history; }
     CdcLog &cdcLog() { return m_cdcLog; }
     CommandConsole &console() { return m_console; }
 
@@ -98,6 +100,9 @@ private:
     KeyTable m_keyTable;
     ReadSequence m_reader;
     WriteSequence m_writer;
+    // Every complete read from a tracker is also kept as a dated profile
+    // file, so that a bad write can be undone.
+    ReadHistory m_history;
     CommunicationTests m_tests;
     PasswordProtection m_protection;
     // Installed on the model for the configurator's life: a read or a load
