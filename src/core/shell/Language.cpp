@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -91,11 +92,24 @@ QString manualFileName()
     return QCoreApplication::translate("kvmt::Language", "USER_MANUAL_KVMTConf.pdf");
 }
 
+QStringList manualSearchDirs(const QString &programDir)
+{
+    return {programDir, QDir::cleanPath(QDir(programDir).filePath(QStringLiteral("../share/kvmtconf")))};
+}
+
 QString manualPath(const QString &programDir)
 {
     // Beside the executable rather than in the working folder, which is
-    // wherever the program happened to be started from.
-    return QDir(programDir).filePath(manualFileName());
+    // wherever the program happened to be started from; an installed
+    // program keeps it in its share folder instead.
+    const QString name = manualFileName();
+    for (const QString &dir : manualSearchDirs(programDir)) {
+        const QString candidate = QDir(dir).filePath(name);
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    // Where the build writes it, and where a missing manual is looked for.
+    return QDir(programDir).filePath(name);
 }
 
 } // namespace kvmt

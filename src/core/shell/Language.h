@@ -52,9 +52,11 @@ bool loadInterfaceTranslation(QTranslator &translator, int languageId, const QSt
 bool loadToolkitTranslation(QTranslator &translator, int languageId);
 
 // The user manual of the running interface's language, beside the
-// executable. The file name is interface text, so the English interface
-// names the English edition.
+// executable or in the share folder of an installed system, the first that
+// holds it; beside the executable when neither does. The file name is
+// interface text, so the English interface names the English edition.
 QString manualFileName();
+QStringList manualSearchDirs(const QString &programDir);
 QString manualPath(const QString &programDir);
 
 } // namespace kvmt

@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTranslator>
 
@@ -109,4 +110,58 @@ TEST(LanguageTranslation, TheBuiltEnglishFileNamesTheEnglishManual)
     EXPECT_NE(english, QStringLiteral("USER_MANUAL_KVMTConf.pdf"));
     EXPECT_TRUE(english.endsWith(QStringLiteral(".pdf")));
     EXPECT_EQ(manualPath(QStringLiteral("/opt/kvmt")), QStringLiteral("/opt/kvmt/USER_MANUAL_KVMTConf.pdf"));
+}
+
+namespace {
+
+// An installed layout: the program in bin/, its data in share/kvmtconf/.
+class InstalledLayout : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_root.isValid());
+        ASSERT_TRUE(QDir(m_root.path()).mkpath(QStringLiteral("bin")));
+        ASSERT_TRUE(QDir(m_root.path()).mkpath(QStringLiteral("share/kvmtconf/translations")));
+    }
+    QString bin() const { return m_root.filePath(QStringLiteral("bin")); }
+    QString share() const { return m_root.filePath(QStringLiteral("share/kvmtconf")); }
+    static void touch(const QString &path)
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
+        file.write("%PDF-1.4\n");
+    }
+
+    QTemporaryDir m_root;
+};
+
+} // namespace
+
+TEST_F(InstalledLayout, TheEnglishInterfaceIsFoundInTheShareFolder)
+{
+    QTranslator translator;
+    EXPECT_FALSE(loadInterfaceTranslation(translator, LanguageEnglish, bin()));
+    ASSERT_TRUE(QFile::copy(QDir(QStringLiteral(KVMT_TEST_BIN_DIR)).filePath(translationFileName()),
+                            QDir(share()).filePath(QStringLiteral("translations/") + translationFileName())));
+    ASSERT_TRUE(loadInterfaceTranslation(translator, LanguageEnglish, bin()));
+    EXPECT_FALSE(translator.isEmpty());
+}
+
+TEST_F(InstalledLayout, TheManualIsTakenFromBesideTheProgramFirstThenFromTheShareFolder)
+{
+    const QString name = manualFileName();
+    // Nothing anywhere: the path the build writes to, so that a viewer's
+    // complaint names the expected place.
+    EXPECT_EQ(manualPath(bin()), QDir(bin()).filePath(name));
+
+    touch(QDir(share()).filePath(name));
+    EXPECT_EQ(manualPath(bin()), QDir(share()).filePath(name));
+    // A folder of that name is not a manual.
+    ASSERT_TRUE(QDir(bin()).mkdir(name));
+    EXPECT_EQ(manualPath(bin()), QDir(share()).filePath(name));
+    ASSERT_TRUE(QDir(bin()).rmdir(name));
+
+    touch(QDir(bin()).filePath(name));
+    EXPECT_EQ(manualPath(bin()), QDir(bin()).filePath(name));
 }
