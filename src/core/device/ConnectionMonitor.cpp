@@ -113,7 +113,9 @@ void ConnectionMonitor::devtimerTimer()
         if (count == 0) {
             m_flags &= ~LinkFlags(LinkFlag::Present);
         } else if (m_link.listDevices(&names) == 0 && !names.isEmpty()) {
-            if (m_link.openDevice(names.first()) == 0)
+            if (!m_deviceName.isEmpty() && !names.contains(m_deviceName))
+                m_flags &= ~LinkFlags(LinkFlag::Present);
+            else if (m_link.openDevice(m_deviceName.isEmpty() ? names.first() : m_deviceName) == 0)
                 m_flags |= LinkFlag::Present;
         }
     }

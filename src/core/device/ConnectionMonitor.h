@@ -52,6 +52,11 @@ public:
     void identifyDevice();
     void applyFirmwareGates();
 
+    // Tools that serve several trackers in turn name the one to open; a run
+    // then finds nothing present unless that name is listed. Empty (the
+    // window's way): the first listed tracker.
+    void setDeviceName(const QByteArray &name) { m_deviceName = name; }
+
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
     int runCount() const { return m_runCount; }
 
@@ -73,6 +78,7 @@ private:
     Hooks m_hooks;
     QTimer m_devtimer;
     QTimer m_timer5;
+    QByteArray m_deviceName;
     bool m_identifying = false;
     bool m_deferredRun = false;
     int m_runCount = 0;

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "log/EventLog.h"
+#include "provision/WrittenValues.h"
+
+namespace kvmt {
+
+class Configurator;
+
+// Passes every line on and keeps a copy, so that a tool can tell afterwards
+// which keys a sequence reported.
+class LogTap final : public EventLog
+{
+public:
+    explicit LogTap(EventLog &next)
+        : m_next(next)
+    {
+    }
+    void logEvent(const QString &text, int kind) override
+    {
+        m_lines.append({text, kind});
+        m_next.logEvent(text, kind);
+    }
+    // The copy survives: a clear of the window's pane is no reason to forget.
+    void clear() override { m_next.clear(); }
+    const QList<LogLine> &lines() const { return m_lines; }
+
+private:
+    EventLog &m_next;
+    QList<LogLine> m_lines;
+};
+
+// Keys named by "KEY error" lines among `lines`, in key-table order.
+QList<Key> keysReported(const QList<LogLine> &lines);
+
+struct ProvisionResult {
+    enum class Status {
+        Done,       // every key taken and stored
+        Failed,     // some key not taken, or the settings not stored
+        BadFile,    // the profile file could not be loaded
+    };
+    Status status = Status::Failed;
+    QString serial;
+    // Keys that got no answer, were refused, or read back otherwise than sent.
+    QStringList failedKeys;
+    // SAVECONFIG was answered: the settings are in the tracker's flash.
+    bool saved = false;
+};
+
+// Writes the profile file to the configurator's tracker, which must be
+// connected, identified and unlocked, then reads it back and compares. The
+// file is loaded first, with the tracker's identity, exactly as a load after
+// connecting does; `tap` must be the configurator's log.
+ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file);
+
+// What writing the profile file would change on the configurator's tracker
+// (connected and read): loads the file as a load after connecting does and
+// compares it with what the tracker was read to hold. Nothing is sent.
+// nullopt when the file could not be loaded.
+std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator, const QString &file);
+
+} // namespace kvmt
