@@ -9,6 +9,8 @@
 
 #include <QCoreApplication>
 
+#include <iterator>
+
 namespace kvmt {
 
 namespace {
@@ -44,11 +46,21 @@ ReadSequence::ReadSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyT
 {
 }
 
+int ReadSequence::openKeysFrom(size_t first, Source source) const
+{
+    int open = 0;
+    for (size_t i = first; i < std::size(kReadOrder); ++i)
+        open += m_keys.readGateOpen(kReadOrder[i], source) ? 1 : 0;
+    return open;
+}
+
 void ReadSequence::readSettings(bool fromFile)
 {
     const Source source = fromFile ? Source::File : Source::Tracker;
     int unanswered = 0;
-    for (const Key key : kReadOrder) {
+    ProgressRun progress(m_progress, openKeysFrom(0, source));
+    for (size_t index = 0; index < std::size(kReadOrder); ++index) {
+        const Key key = kReadOrder[index];
         if (key == Key::CHANGEPROFILE)
             setProfileEntryNames();
         // Gates are taken per key: ACCLEN, read first, decides the
@@ -79,6 +91,9 @@ void ReadSequence::readSettings(bool fromFile)
 
         if (key == Key::SMTPSSLEN)
             m_settings.setVisible(F::cbSSL, true);
+        // Counted anew each time: the answer just applied may have opened
+        // or closed the gates of the keys still to come.
+        progress.advance(openKeysFrom(index + 1, source));
     }
     if (!fromFile && m_trackerReadDone)
         m_trackerReadDone(unanswered);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/SequenceProgress.h"
+
 #include <functional>
 
 namespace kvmt {
@@ -10,6 +12,7 @@ class EventLog;
 class KeyTable;
 class SettingsBuffer;
 struct TrackerIdentity;
+enum class Source;
 
 // Fills the settings from the tracker, one query per key, or from the
 // profile file loaded into the settings buffer, one lookup per key. Both go
@@ -31,8 +34,13 @@ public:
     using TrackerReadDone = std::function<void(int unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
 
+    // Told key by key how far each run has got.
+    void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
+
 private:
     void setProfileEntryNames();
+    // The keys from `first` on that the gates let through as they stand.
+    int openKeysFrom(size_t first, Source source) const;
 
     CommandChannel &m_channel;
     SettingsBuffer &m_buffer;
@@ -41,6 +49,7 @@ private:
     const TrackerIdentity &m_identity;
     EventLog &m_log;
     TrackerReadDone m_trackerReadDone;
+    SequenceProgress m_progress;
 };
 
 } // namespace kvmt

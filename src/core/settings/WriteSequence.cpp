@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <iterator>
+
 namespace kvmt {
 
 namespace {
@@ -60,6 +62,14 @@ WriteSequence::WriteSequence(CommandChannel &channel, SettingsBuffer &buffer, Ke
 {
 }
 
+int WriteSequence::openKeysFrom(size_t first, Source target) const
+{
+    int open = 0;
+    for (size_t i = first; i < std::size(kWriteOrder); ++i)
+        open += m_keys.writeGateOpen(kWriteOrder[i], target) ? 1 : 0;
+    return open;
+}
+
 QString WriteSequence::autoCopyPath() const
 {
     const QString stem = serialFileStem(m_settings.text(F::pSerial));
@@ -91,7 +101,10 @@ bool WriteSequence::writeSettings(bool toFile)
     if (m_settings.text(F::edPinCode) == noPinShownText())
         m_settings.setText(F::edPinCode, noPinText());
 
-    for (const Key key : kWriteOrder) {
+    const int closingExchanges = toTracker ? 1 : 0; // SAVECONFIG
+    ProgressRun progress(m_progress, openKeysFrom(0, target) + closingExchanges);
+    for (size_t index = 0; index < std::size(kWriteOrder); ++index) {
+        const Key key = kWriteOrder[index];
         if (!m_keys.writeGateOpen(key, target))
             continue;
         // Commands are kept whole however long they get: the texts without a
@@ -104,9 +117,12 @@ bool WriteSequence::writeSettings(bool toFile)
             sendAndApplyEcho(key, command);
         if (key == Key::GSMPIN && m_settings.text(F::edPinCode) == noPinText())
             m_settings.setText(F::edPinCode, noPinShownText());
+        progress.advance(openKeysFrom(index + 1, target) + closingExchanges);
     }
-    if (toTracker)
+    if (toTracker) {
         saveConfig();
+        progress.advance(0);
+    }
 
     // Written also after failed keys: the copy records what was attempted.
     return writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled());

@@ -9,6 +9,7 @@
 
 #include "device/LinkFlags.h"
 #include "settings/KeyTable.h"
+#include "settings/SequenceProgress.h"
 
 namespace kvmt {
 
@@ -43,12 +44,18 @@ public:
     // the window shows what the tracker now holds.
     void btSaveClick(ReadSequence &reader);
 
+    // Told key by key how far each write has got; a write to the tracker
+    // counts the closing SAVECONFIG as its last exchange.
+    void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
+
     // The automatic copy and the password list of the tracker in pSerial;
     // empty while no program folder is set.
     QString autoCopyPath() const;
     QString passwordListPath() const;
 
 private:
+    // The keys from `first` on that the gates let through as they stand.
+    int openKeysFrom(size_t first, Source target) const;
     void appendLine(const QByteArray &line, const char *what);
     void sendAndApplyEcho(Key key, const QByteArray &command);
     void saveConfig();
@@ -64,6 +71,7 @@ private:
     EventLog &m_log;
     QString m_exeDir;
     QString m_saveFileName;
+    SequenceProgress m_progress;
 };
 
 // The serial number as part of a file name. It comes from the tracker, so
