@@ -4,10 +4,19 @@
 
 #include "Configurator.h"
 #include "cli/CliPrompts.h"
+#include "cli/StopSignals.h"
 #include "cli/StreamEventLog.h"
 #include "cli/SummaryPrinter.h"
+#include "provision/Provisioning.h"
+#include "provision/TrackerRoster.h"
 
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSet>
 #include <QThread>
 
 namespace kvmt {
@@ -17,6 +26,7 @@ namespace {
 enum Exit : int {
     ExitOk = 0,
     ExitUsage = 1,
+    ExitDifferences = 2,
     ExitNoLibrary = 3,
     ExitNoTracker = 4,
     ExitRefused = 5,
@@ -25,22 +35,25 @@ enum Exit : int {
     ExitBadFile = 8,
     ExitNotWritten = 9,
     ExitNotTaken = 10,
+    ExitNoReply = 11,
+    ExitProvisionFailed = 12,
 };
 
 const char kUsage[] =
     "Usage: kvmtconf-cli COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
-    "  read [--password PIN]   identify the first attached tracker, read its\n"
+    "  read [--password PIN] [--json]\n"
+    "                          identify the first attached tracker, read its\n"
     "                          settings and print them as name=value lines\n"
     "  test smtp|sms|server [--password PIN] [--time-limit SECONDS]\n"
     "       [--interval MS]    run one of the tracker's communication tests with\n"
     "                          the settings it holds, polling every MS (1000)\n"
     "                          until the tracker ends it or SECONDS (300) pass\n"
-    "  load FILE               read a profile file (*.atc) into the settings as\n"
+    "  load FILE [--json]      read a profile file (*.atc) into the settings as\n"
     "                          the window's load command does, without a\n"
     "                          tracker, and print them as name=value lines\n"
-    "  summary [--password PIN] [--colour]\n"
+    "  summary [--password PIN] [--colour] [--json]\n"
     "                          the plain-language summary of the attached\n"
     "                          tracker's settings: each value coloured on a\n"
     "                          terminal (or with --colour), else each line\n"
@@ -53,17 +66,37 @@ const char kUsage[] =
     "                          load the profile file FILE and write it to the\n"
     "                          attached tracker as the Save button does, then\n"
     "                          read the tracker back\n"
+    "  diff FILE [--password PIN] [--json]\n"
+    "                          read the attached tracker and list the keys that\n"
+    "                          writing FILE would change, one per line:\n"
+    "                          KEY<tab>tracker's value<tab>file's value\n"
+    "  console COMMAND [--password PIN]\n"
+    "                          send COMMAND to the attached tracker exactly as\n"
+    "                          given (write the = and ; yourself) and print the\n"
+    "                          tracker's reply as the service console shows it\n"
+    "  provision FILE [--serial N]... [--password PIN] [--wait] [--count N]\n"
+    "                          write FILE to every attached tracker in turn (or\n"
+    "                          to those with the serials given), read each back\n"
+    "                          and print one line per tracker:\n"
+    "                          SERIAL<tab>RESULT<tab>saved|not-saved<tab>KEYS\n"
+    "                          With --wait, then provision every tracker plugged\n"
+    "                          in until interrupted (Ctrl+C), until N trackers\n"
+    "                          are done (--count), or until every serial given\n"
+    "                          is done\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
     "  --version               show the program version\n"
+    "  --json                  print one JSON document instead of lines\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
-    "notice, plain). Exit codes: 0 done, 1 usage, 3 no device library,\n"
-    "4 no tracker attached, 5 password missing or refused, 6 the test did not\n"
-    "end within its time limit, 7 the tracker reported the test failed,\n"
-    "8 the profile file could not be read, 9 the profile file could not be\n"
-    "written, 10 the tracker did not take every setting.\n";
+    "notice, plain). Exit codes: 0 done (diff: no differences), 1 usage,\n"
+    "2 diff found differences, 3 no device library, 4 no tracker attached,\n"
+    "5 password missing or refused, 6 the test did not end within its time\n"
+    "limit, 7 the tracker reported the test failed, 8 the profile file could\n"
+    "not be read, 9 the profile file could not be written, 10 the tracker did\n"
+    "not take every setting, 11 the tracker did not answer the console\n"
+    "command, 12 provision: at least one tracker was not provisioned.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -81,17 +114,45 @@ QString memberValue(const DeviceSettings &settings, Field field)
     return {};
 }
 
+bool isPrintedMember(Field field)
+{
+    // Controls without a value, and captions the profile page rewrites,
+    // are window state, not settings.
+    return DeviceSettings::info(field).kind != FieldKind::Control
+        && !DeviceSettings::name(field).startsWith(QLatin1String("Label"));
+}
+
 void printMembers(const DeviceSettings &settings, QTextStream &out)
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const Field field = Field(i);
-        // Controls without a value, and captions the profile page rewrites,
-        // are window state, not settings.
-        if (DeviceSettings::info(field).kind == FieldKind::Control
-            || DeviceSettings::name(field).startsWith(QLatin1String("Label")))
-            continue;
-        out << DeviceSettings::name(field) << '=' << memberValue(settings, field) << '\n';
+        if (isPrintedMember(field))
+            out << DeviceSettings::name(field) << '=' << memberValue(settings, field) << '\n';
     }
+    out.flush();
+}
+
+QJsonObject membersJson(const DeviceSettings &settings)
+{
+    QJsonObject members;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = Field(i);
+        if (isPrintedMember(field))
+            members.insert(DeviceSettings::name(field), memberValue(settings, field));
+    }
+    return members;
+}
+
+// The tracker a document is about, as identified.
+void addTracker(QJsonObject *document, const DeviceSettings &settings)
+{
+    document->insert(QStringLiteral("serial"), settings.text(F::pSerial));
+    document->insert(QStringLiteral("firmware"), settings.text(F::pVersion));
+}
+
+void printJson(const QJsonObject &document, QTextStream &out)
+{
+    out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
     out.flush();
 }
 
@@ -100,8 +161,9 @@ void printMembers(const DeviceSettings &settings, QTextStream &out)
 struct CliSession {
     CliSession(QTextStream &err, const std::optional<QByteArray> &password, const QStringList &libraryDirs)
         : log(err)
+        , tap(log)
         , prompts(err, password)
-        , configurator(log, prompts, libraryDirs)
+        , configurator(tap, prompts, libraryDirs)
     {
     }
     // Leaves as the window does: a protected tracker is locked again.
@@ -110,6 +172,7 @@ struct CliSession {
     CliSession &operator=(const CliSession &) = delete;
 
     StreamEventLog log;
+    LogTap tap;
     CliPrompts prompts;
     Configurator configurator;
 };
@@ -121,9 +184,12 @@ int takeUpTracker(CliSession &session, QTextStream &err);
 int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
 {
     std::optional<QByteArray> password;
+    bool json = false;
     for (qsizetype i = 0; i < options.size(); ++i) {
         if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
             password = options[++i].toLatin1();
+        } else if (options[i] == QLatin1String("--json")) {
+            json = true;
         } else {
             err << "kvmtconf-cli read: unknown option " << options[i] << Qt::endl;
             return ExitUsage;
@@ -132,7 +198,14 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
     CliSession session(err, password, libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
-    printMembers(session.configurator.settings(), out);
+    if (json) {
+        QJsonObject document;
+        addTracker(&document, session.configurator.settings());
+        document.insert(QStringLiteral("members"), membersJson(session.configurator.settings()));
+        printJson(document, out);
+    } else {
+        printMembers(session.configurator.settings(), out);
+    }
     return ExitOk;
 }
 
@@ -227,16 +300,35 @@ int commandTest(const QStringList &options, QTextStream &err, const QStringList 
 
 int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
 {
-    if (options.size() != 1 || options.first().startsWith(u'-')) {
+    QString file;
+    bool json = false;
+    for (const QString &option : options) {
+        if (option == QLatin1String("--json")) {
+            json = true;
+        } else if (!option.startsWith(u'-') && file.isEmpty()) {
+            file = option;
+        } else {
+            file.clear();
+            break;
+        }
+    }
+    if (file.isEmpty()) {
         err << "kvmtconf-cli load: name one profile file" << Qt::endl;
         return ExitUsage;
     }
     // No tracker is taken up: the file is read as before any tracker was
     // attached, so keys that only some firmware has are not looked up.
     CliSession session(err, std::nullopt, libraryDirs);
-    if (session.configurator.profileFile().load(options.first()) != ProfileFile::LoadOutcome::Read)
+    if (session.configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read)
         return ExitBadFile;
-    printMembers(session.configurator.settings(), out);
+    if (json) {
+        QJsonObject document;
+        document.insert(QStringLiteral("file"), file);
+        document.insert(QStringLiteral("members"), membersJson(session.configurator.settings()));
+        printJson(document, out);
+    } else {
+        printMembers(session.configurator.settings(), out);
+    }
     return ExitOk;
 }
 
@@ -299,11 +391,14 @@ int commandSummary(const QStringList &options, QTextStream &out, QTextStream &er
 {
     std::optional<QByteArray> password;
     bool colours = isColourTerminal(out);
+    bool json = false;
     for (qsizetype i = 0; i < options.size(); ++i) {
         if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
             password = options[++i].toLatin1();
         } else if (options[i] == QLatin1String("--colour")) {
             colours = true;
+        } else if (options[i] == QLatin1String("--json")) {
+            json = true;
         } else {
             err << "kvmtconf-cli summary: unknown option " << options[i] << Qt::endl;
             return ExitUsage;
@@ -319,8 +414,267 @@ int commandSummary(const QStringList &options, QTextStream &out, QTextStream &er
         return failed;
     if (!summary)
         summary = session.configurator.buildSettingsSummary();
-    printSummary(*summary, out, colours);
+    if (json) {
+        QJsonObject document;
+        addTracker(&document, session.configurator.settings());
+        document.insert(QStringLiteral("complete"), summary->complete());
+        document.insert(QStringLiteral("rows"), summaryRowsJson(*summary));
+        printJson(document, out);
+    } else {
+        printSummary(*summary, out, colours);
+    }
     return ExitOk;
+}
+
+// One raw command through the service console, as an engineer types it into
+// the window's console field.
+int commandConsole(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+{
+    std::optional<QByteArray> password;
+    std::optional<QString> command;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
+            password = options[++i].toLatin1();
+        } else if (!command && !options[i].isEmpty()) {
+            command = options[i];
+        } else {
+            err << "kvmtconf-cli console: give one command (and --password PIN)" << Qt::endl;
+            return ExitUsage;
+        }
+    }
+    if (!command) {
+        err << "kvmtconf-cli console: give one command, e.g. \"NUMBER=?;\"" << Qt::endl;
+        return ExitUsage;
+    }
+    CliSession session(err, password, libraryDirs);
+    // The console needs the tracker identified and unlocked, not read: the
+    // window's "do not read at connection" box, ticked for this session.
+    session.configurator.settings().setChecked(F::cbReadSetup, true);
+    if (const int failed = takeUpTracker(session, err))
+        return failed;
+    const qsizetype before = session.tap.lines().size();
+    session.configurator.console().send(*command);
+    // The console shows a reply as one notice line; no line means no reply.
+    const QList<LogLine> shown = session.tap.lines().mid(before);
+    const auto reply = std::find_if(shown.begin(), shown.end(),
+                                    [](const LogLine &line) { return line.kind == LogNotice; });
+    if (reply == shown.end()) {
+        err << "kvmtconf-cli console: the tracker did not answer" << Qt::endl;
+        return ExitNoReply;
+    }
+    out << reply->text << '\n';
+    out.flush();
+    return ExitOk;
+}
+
+int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+{
+    QStringList rest;
+    bool json = false;
+    for (const QString &option : options) {
+        if (option == QLatin1String("--json"))
+            json = true;
+        else
+            rest.append(option);
+    }
+    QString file;
+    std::optional<QByteArray> password;
+    if (!fileAndPassword("diff", rest, &file, &password, err))
+        return ExitUsage;
+    CliSession session(err, password, libraryDirs);
+    if (const int failed = takeUpTracker(session, err))
+        return failed;
+    const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file);
+    if (!found)
+        return ExitBadFile;
+    if (json) {
+        QJsonObject document;
+        addTracker(&document, session.configurator.settings());
+        document.insert(QStringLiteral("file"), file);
+        QJsonArray differences;
+        for (const KeyDifference &difference : *found) {
+            differences.append(QJsonObject{
+                {QStringLiteral("key"), QString::fromLatin1(KeyTable::name(difference.key))},
+                {QStringLiteral("tracker"), displayValue(difference.key, difference.held)},
+                {QStringLiteral("file"), displayValue(difference.key, difference.written)}});
+        }
+        document.insert(QStringLiteral("differences"), differences);
+        printJson(document, out);
+    } else {
+        for (const KeyDifference &difference : *found) {
+            out << KeyTable::name(difference.key) << '\t' << displayValue(difference.key, difference.held) << '\t'
+                << displayValue(difference.key, difference.written) << '\n';
+        }
+        out.flush();
+    }
+    return found->isEmpty() ? ExitOk : ExitDifferences;
+}
+
+struct ProvisionOptions {
+    QString file;
+    std::optional<QByteArray> password;
+    QList<qint32> serials;
+    bool wait = false;
+    int count = 0; // 0: no limit
+};
+
+class Provisioner
+{
+public:
+    Provisioner(const ProvisionOptions &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+        : m_options(options)
+        , m_out(out)
+        , m_err(err)
+        , m_libraryDirs(libraryDirs)
+        , m_roster(libraryDirs)
+    {
+    }
+
+    int run()
+    {
+        if (!m_roster.loadLibrary()) {
+            m_err << "kvmtconf-cli: the device access library (libKVUSB.so) could not be loaded: "
+                  << m_roster.library().lastError() << Qt::endl;
+            return ExitNoLibrary;
+        }
+        QEventLoop loop;
+        StopSignals stops([&loop] { loop.quit(); });
+        provisionNew(stops);
+        if (m_options.wait && !finished() && !stops.stopRequested()) {
+            m_roster.watch(ConnectionMonitor::kIntervalMs);
+            QObject::connect(&m_roster, &TrackerRoster::trackersChanged, &loop, [this, &stops, &loop] {
+                provisionNew(stops);
+                if (finished() || stops.stopRequested())
+                    loop.quit();
+            });
+            loop.exec();
+        }
+        m_err << "kvmtconf-cli provision: " << m_done << " of " << m_done + m_failed << " trackers provisioned"
+              << Qt::endl;
+        if (m_failed > 0)
+            return ExitProvisionFailed;
+        if (m_done == 0 && !m_options.wait) {
+            m_err << "kvmtconf-cli: no " << (m_options.serials.isEmpty() ? "" : "chosen ") << "tracker is attached"
+                  << Qt::endl;
+            return ExitNoTracker;
+        }
+        return ExitOk;
+    }
+
+private:
+    bool finished() const
+    {
+        if (m_options.count > 0 && m_done + m_failed >= m_options.count)
+            return true;
+        if (m_options.serials.isEmpty())
+            return false;
+        return std::all_of(m_options.serials.begin(), m_options.serials.end(),
+                           [this](qint32 serial) { return m_handled.contains(serial); });
+    }
+
+    void provisionNew(StopSignals &stops)
+    {
+        for (const QByteArray &name : m_roster.takeNew()) {
+            if (finished() || stops.stopRequested())
+                return;
+            std::optional<qint32> serial;
+            if (!m_options.serials.isEmpty()) {
+                serial = m_roster.serialOf(name);
+                if (!serial || !m_options.serials.contains(*serial))
+                    continue;
+            }
+            provisionOne(name, serial);
+        }
+    }
+
+    void provisionOne(const QByteArray &name, std::optional<qint32> chosenSerial)
+    {
+        QString serial = chosenSerial ? QString::number(*chosenSerial) : QString::fromLatin1(name);
+        QString result;
+        QString saved = QStringLiteral("not-saved");
+        QString keys = QStringLiteral("-");
+        bool ok = false;
+        {
+            CliSession session(m_err, m_options.password, m_libraryDirs);
+            session.configurator.monitor().setDeviceName(name);
+            const int taken = takeUpTracker(session, m_err);
+            if (session.configurator.isConnected())
+                serial = session.configurator.settings().text(F::pSerial);
+            if (taken == ExitRefused) {
+                result = QStringLiteral("refused");
+            } else if (taken != ExitOk) {
+                result = QStringLiteral("gone");
+            } else {
+                const ProvisionResult provisioned = provisionConnected(session.configurator, session.tap, m_options.file);
+                ok = provisioned.status == ProvisionResult::Status::Done;
+                result = provisioned.status == ProvisionResult::Status::BadFile ? QStringLiteral("bad-file")
+                       : ok                                                     ? QStringLiteral("ok")
+                                                                                : QStringLiteral("failed");
+                if (provisioned.saved)
+                    saved = QStringLiteral("saved");
+                if (!provisioned.failedKeys.isEmpty())
+                    keys = provisioned.failedKeys.join(u',');
+            }
+            // The session ends here: the tracker is told the configurator
+            // leaves (and a protected one locks again) before the next starts.
+        }
+        if (chosenSerial)
+            m_handled.insert(*chosenSerial);
+        (ok ? m_done : m_failed) += 1;
+        m_out << serial << '\t' << result << '\t' << saved << '\t' << keys << Qt::endl;
+    }
+
+    const ProvisionOptions &m_options;
+    QTextStream &m_out;
+    QTextStream &m_err;
+    const QStringList &m_libraryDirs;
+    TrackerRoster m_roster;
+    QSet<qint32> m_handled;
+    int m_done = 0;
+    int m_failed = 0;
+};
+
+int commandProvision(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+{
+    ProvisionOptions parsed;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const QString &option = options[i];
+        const bool hasValue = i + 1 < options.size();
+        bool good = true;
+        if (option == QLatin1String("--password") && hasValue) {
+            parsed.password = options[++i].toLatin1();
+        } else if (option == QLatin1String("--serial") && hasValue) {
+            const qint32 serial = parseSerialNumber(options[++i].toLatin1());
+            good = serial != 0;
+            parsed.serials.append(serial);
+        } else if (option == QLatin1String("--count") && hasValue) {
+            parsed.count = options[++i].toInt(&good);
+            good = good && parsed.count > 0;
+        } else if (option == QLatin1String("--wait")) {
+            parsed.wait = true;
+        } else if (!option.startsWith(u'-') && parsed.file.isEmpty()) {
+            parsed.file = option;
+        } else {
+            good = false;
+        }
+        if (!good) {
+            err << "kvmtconf-cli provision: unknown option or bad value " << option << Qt::endl;
+            return ExitUsage;
+        }
+    }
+    if (parsed.file.isEmpty()) {
+        err << "kvmtconf-cli provision: name one profile file" << Qt::endl;
+        return ExitUsage;
+    }
+    // Checked before any tracker is touched; each tracker loads it again
+    // with its own identity.
+    const QFileInfo info(parsed.file);
+    if (!info.isFile() || !info.isReadable()) {
+        err << "kvmtconf-cli provision: cannot read the profile file " << parsed.file << Qt::endl;
+        return ExitBadFile;
+    }
+    Provisioner provisioner(parsed, out, err, libraryDirs);
+    return provisioner.run();
 }
 
 } // namespace
@@ -349,6 +703,12 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
         return commandSave(options, err, libraryDirs);
     if (command == QLatin1String("write"))
         return commandWrite(options, err, libraryDirs);
+    if (command == QLatin1String("diff"))
+        return commandDiff(options, out, err, libraryDirs);
+    if (command == QLatin1String("console"))
+        return commandConsole(options, out, err, libraryDirs);
+    if (command == QLatin1String("provision"))
+        return commandProvision(options, out, err, libraryDirs);
     err << "kvmtconf-cli: unknown command " << command << "\n\n" << kUsage;
     return ExitUsage;
 }

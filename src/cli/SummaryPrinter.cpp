@@ -4,6 +4,7 @@
 #include "profiles/SettingsSummary.h"
 
 #include <QFile>
+#include <QJsonObject>
 
 #include <cstdlib>
 #include <unistd.h>
@@ -40,6 +41,20 @@ void printSummary(const SettingsSummary &summary, QTextStream &out, bool colours
             out << logKindName(row.kind) << ": " << row.line() << '\n';
     }
     out.flush();
+}
+
+QJsonArray summaryRowsJson(const SettingsSummary &summary)
+{
+    QJsonArray rows;
+    for (const SummaryRow &row : summary.rows()) {
+        QString label = row.label.trimmed();
+        if (label.endsWith(u'='))
+            label = label.chopped(1).trimmed();
+        rows.append(QJsonObject{{QStringLiteral("label"), label},
+                                {QStringLiteral("value"), row.value},
+                                {QStringLiteral("kind"), QString::fromLatin1(logKindName(row.kind))}});
+    }
+    return rows;
 }
 
 bool isColourTerminal(const QTextStream &out)

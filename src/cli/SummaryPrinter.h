@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QJsonArray>
 #include <QTextStream>
 
 namespace kvmt {
@@ -10,6 +11,10 @@ class SettingsSummary;
 // window colours it and the label stays plain; elsewhere each line starts
 // with the value's kind ("success: Порт сервера = 2225"), for scripts.
 void printSummary(const SettingsSummary &summary, QTextStream &out, bool colours);
+
+// The rows as JSON objects: "label" (without the " = "), "value" and
+// "kind" (success, notice, error or plain).
+QJsonArray summaryRowsJson(const SettingsSummary &summary);
 
 // Whether `out` writes to a terminal that shows colours.
 bool isColourTerminal(const QTextStream &out);

@@ -5,8 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMap>
 #include <QTemporaryDir>
+#include <QTimer>
+
+#include <csignal>
 
 using namespace kvmt;
 using namespace kvmt::test;
@@ -237,4 +245,386 @@ TEST_F(CliTest, WriteReportsKeysTheTrackerDidNotTake)
     EXPECT_TRUE(written.err.contains(QStringLiteral("error: SERVERPASS error")));
     EXPECT_EQ(runTool({QStringLiteral("write"), dir.filePath(QStringLiteral("missing.atc"))}).exitCode, 8);
     EXPECT_EQ(runTool({QStringLiteral("write")}).exitCode, 1);
+}
+
+// ---- provisioning, diff, console and JSON output ----
+
+namespace {
+
+QString attachedDir()
+{
+    return QDir(TrackerHome::instance().path()).filePath(QStringLiteral("attached"));
+}
+
+// Plugs as kvtracker does, by a rename from a staging file: a tracker
+// plugged while the tool watches must never be seen half-written.
+void plugAtomically(const QString &scenarioText, const QString &serial)
+{
+    static int plugged = 0;
+    const QString staging = QDir(TrackerHome::instance().path()).filePath(QStringLiteral("staging.ini"));
+    QFile file(staging);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(scenarioText.toUtf8());
+    file.close();
+    const QString name = QStringLiteral("%1-%2.ini").arg(9000 + ++plugged).arg(serial);
+    ASSERT_TRUE(QFile::rename(staging, QDir(attachedDir()).filePath(name)));
+}
+
+// The first line of a file that starts with `prefix`.
+QString flashLine(const QString &serial, const QString &prefix)
+{
+    QFile file(QDir(TrackerHome::instance().path()).filePath(QStringLiteral("flash/%1.ini").arg(serial)));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith(prefix.toLatin1()))
+            return QString::fromLatin1(line.trimmed());
+    }
+    return {};
+}
+
+// A profile file saved from a tracker with a distinctive APN and server.
+QString fleetFile(const QTemporaryDir &dir)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001700"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[settings]"), QStringLiteral("GSMAPN=fleet.apn"),
+                                           QStringLiteral("SERVERPORT=4321")}));
+    const QString file = dir.filePath(QStringLiteral("fleet.atc"));
+    const ToolRun saved = runTool({QStringLiteral("save"), file});
+    EXPECT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    TrackerHome::instance().unplugAll();
+    return file;
+}
+
+// serial -> the rest of its result line
+QMap<QString, QString> resultLines(const QString &out)
+{
+    QMap<QString, QString> results;
+    for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'));
+        results.insert(line.left(tab), line.mid(tab + 1));
+    }
+    return results;
+}
+
+QJsonObject parseJson(const QString &text)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << text.toStdString();
+    EXPECT_TRUE(document.isObject());
+    return document.object();
+}
+
+} // namespace
+
+TEST_F(CliTest, ProvisionWritesEveryAttachedTrackerAndEachReadsBackTheFile)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    const QStringList serials = {QStringLiteral("5001701"), QStringLiteral("5001702"), QStringLiteral("5001703")};
+    const QStringList scenarios = {scenario(serials[0]), scenario(serials[1], QStringLiteral("KVMT-1.31")),
+                                   scenario(serials[2], QStringLiteral("KVMT-1.44"), {QStringLiteral("accelerometer=0")})};
+    for (const QString &text : scenarios)
+        TrackerHome::instance().plug(text);
+
+    const ToolRun run = runTool({QStringLiteral("provision"), file});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QMap<QString, QString> results = resultLines(run.out);
+    ASSERT_EQ(results.keys(), serials) << run.out.toStdString();
+    for (const QString &serial : serials) {
+        EXPECT_EQ(results.value(serial), QStringLiteral("ok\tsaved\t-")) << serial.toStdString();
+        EXPECT_EQ(TrackerHome::instance().commands(serial).last(), QStringLiteral("CONFCLOSE=1;"));
+        EXPECT_EQ(flashLine(serial, QStringLiteral("GSMAPN=")), QStringLiteral("GSMAPN=fleet.apn"));
+    }
+    EXPECT_TRUE(run.err.contains(QStringLiteral("3 of 3 trackers provisioned")));
+
+    // Each tracker, plugged again alone, starts from its flash and reads as the file says.
+    for (qsizetype i = 0; i < serials.size(); ++i) {
+        const QString &serial = serials[i];
+        TrackerHome::instance().unplugAll();
+        TrackerHome::instance().plug(scenarios[i]);
+        const ToolRun diff = runTool({QStringLiteral("diff"), file});
+        EXPECT_EQ(diff.exitCode, 0) << serial.toStdString() << ": " << diff.out.toStdString();
+        const ToolRun read = runTool({QStringLiteral("read")});
+        EXPECT_TRUE(read.out.split(QLatin1Char('\n')).contains(QStringLiteral("edServerPort=4321")));
+    }
+}
+
+TEST_F(CliTest, ProvisionGoesOnPastTrackersThatFail)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001711"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1")}));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001712"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silent=SERVERPASS")}));
+    // Stops answering halfway through the write.
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001713"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("answer_limit=70")}));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001714")));
+
+    const ToolRun run = runTool({QStringLiteral("provision"), file});
+    EXPECT_EQ(run.exitCode, 12);
+    const QMap<QString, QString> results = resultLines(run.out);
+    ASSERT_EQ(results.size(), 4) << run.out.toStdString();
+    EXPECT_EQ(results.value(QStringLiteral("5001711")), QStringLiteral("refused\tnot-saved\t-"));
+    EXPECT_EQ(results.value(QStringLiteral("5001712")), QStringLiteral("failed\tsaved\tSERVERPASS"));
+    EXPECT_TRUE(results.value(QStringLiteral("5001713")).startsWith(QStringLiteral("failed\tnot-saved\t")))
+        << results.value(QStringLiteral("5001713")).toStdString();
+    EXPECT_EQ(results.value(QStringLiteral("5001714")), QStringLiteral("ok\tsaved\t-"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001714"), QStringLiteral("GSMAPN=")), QStringLiteral("GSMAPN=fleet.apn"));
+    EXPECT_TRUE(flashLine(QStringLiteral("5001711"), QStringLiteral("GSMAPN=")).isEmpty()) << "nothing stored";
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 of 4 trackers provisioned")));
+
+    // With the password the protected one is provisioned and locked again.
+    const ToolRun again = runTool({QStringLiteral("provision"), file, QStringLiteral("--serial"),
+                                   QStringLiteral("5001711"), QStringLiteral("--password"), QStringLiteral("1234")});
+    EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
+    EXPECT_EQ(again.out, QStringLiteral("5001711\tok\tsaved\t-\n"));
+    EXPECT_EQ(TrackerHome::instance().commands(QStringLiteral("5001711")).last(), QStringLiteral("CONFCLOSE=1;"));
+}
+
+TEST_F(CliTest, ProvisionTouchesOnlyTheChosenSerials)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    for (const char *serial : {"5001721", "5001722", "5001723"})
+        TrackerHome::instance().plug(scenario(QString::fromLatin1(serial)));
+    const ToolRun run = runTool({QStringLiteral("provision"), QStringLiteral("--serial"), QStringLiteral("5001723"),
+                                 file, QStringLiteral("--serial"), QStringLiteral("5001721")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("5001721\tok\tsaved\t-\n5001723\tok\tsaved\t-\n"));
+    // The other one was only asked who it is.
+    EXPECT_EQ(TrackerHome::instance().commands(QStringLiteral("5001722")), QStringList{QStringLiteral("NUMBER=?;")});
+
+    const ToolRun none = runTool({QStringLiteral("provision"), file, QStringLiteral("--serial"), QStringLiteral("5009999")});
+    EXPECT_EQ(none.exitCode, 4);
+    EXPECT_TRUE(none.out.isEmpty());
+}
+
+TEST_F(CliTest, ProvisionRefusesBadArgumentsBeforeTouchingATracker)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001731")));
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("provision")}, QStringList{QStringLiteral("provision"), file, QStringLiteral("--serial")},
+          QStringList{QStringLiteral("provision"), file, QStringLiteral("--serial"), QStringLiteral("abc")},
+          QStringList{QStringLiteral("provision"), file, QStringLiteral("--count"), QStringLiteral("0")},
+          QStringList{QStringLiteral("provision"), file, QStringLiteral("--bogus")}}) {
+        EXPECT_EQ(runTool(arguments).exitCode, 1) << arguments.join(u' ').toStdString();
+    }
+    EXPECT_EQ(runTool({QStringLiteral("provision"), dir.filePath(QStringLiteral("none.atc"))}).exitCode, 8);
+    EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001731")).isEmpty());
+}
+
+TEST_F(CliTest, ProvisionWaitTakesTrackersPluggedLater)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001741")));
+    // Plugged from inside the tool's event loop, after the first is done.
+    QTimer plugLater;
+    plugLater.setSingleShot(true);
+    QObject::connect(&plugLater, &QTimer::timeout,
+                     [] { plugAtomically(scenario(QStringLiteral("5001742")), QStringLiteral("5001742")); });
+    plugLater.start(50);
+    // Never hangs the suite: an interrupt ends the wait if no notice came.
+    QTimer safety;
+    safety.setSingleShot(true);
+    QObject::connect(&safety, &QTimer::timeout, [] { std::raise(SIGINT); });
+    safety.start(30000);
+
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--wait"), QStringLiteral("--count"),
+                                 QStringLiteral("2")});
+    EXPECT_TRUE(safety.isActive()) << "the plugged tracker was never noticed";
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("5001741\tok\tsaved\t-\n5001742\tok\tsaved\t-\n"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001742"), QStringLiteral("SERVERPORT=")), QStringLiteral("SERVERPORT=4321"));
+}
+
+TEST_F(CliTest, ProvisionWaitEndsCleanlyOnAnInterrupt)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001751")));
+    for (const int signal : {SIGINT, SIGTERM}) {
+        QTimer interrupt;
+        interrupt.setSingleShot(true);
+        QObject::connect(&interrupt, &QTimer::timeout, [signal] { std::raise(signal); });
+        interrupt.start(100);
+        const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--wait")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        // The attached tracker is done once; the second run finds it known no more
+        // (a new tool) and does it again, then waits.
+        EXPECT_EQ(run.out, QStringLiteral("5001751\tok\tsaved\t-\n"));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("1 of 1 trackers provisioned")));
+    }
+    // Waiting with nothing attached is no error, and says what was done.
+    TrackerHome::instance().unplugAll();
+    QTimer interrupt;
+    interrupt.setSingleShot(true);
+    QObject::connect(&interrupt, &QTimer::timeout, [] { std::raise(SIGINT); });
+    interrupt.start(100);
+    const ToolRun idle = runTool({QStringLiteral("provision"), file, QStringLiteral("--wait")});
+    EXPECT_EQ(idle.exitCode, 0);
+    EXPECT_TRUE(idle.out.isEmpty());
+    EXPECT_TRUE(idle.err.contains(QStringLiteral("0 of 0 trackers provisioned")));
+}
+
+TEST_F(CliTest, DiffListsExactlyTheKeysTheWriteWouldChange)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001761")));
+    // The time zone is the computer's after a write: only then is an empty diff expected.
+    ASSERT_EQ(runTool({QStringLiteral("provision"), file}).exitCode, 0);
+
+    const ToolRun same = runTool({QStringLiteral("diff"), file});
+    EXPECT_EQ(same.exitCode, 0) << same.out.toStdString();
+    EXPECT_TRUE(same.out.isEmpty());
+
+    QFile original(file);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray text = original.readAll();
+    original.close();
+    text.replace("GSMAPN=fleet.apn;", "GSMAPN=other.apn;");
+    text.replace("SERVERPORT=4321;", "SERVERPORT=4322;");
+    text.replace("DEVNAME=", "DEVNAME=VAN7");
+    // Spelled otherwise, the same value: no difference.
+    text.replace("SERVERPERIOD=", "SERVERPERIOD=0");
+    const QString changed = dir.filePath(QStringLiteral("changed.atc"));
+    QFile out(changed);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+
+    const ToolRun diff = runTool({QStringLiteral("diff"), changed});
+    EXPECT_EQ(diff.exitCode, 2);
+    const QStringList lines = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 3) << diff.out.toStdString();
+    EXPECT_EQ(lines[0], QStringLiteral("GSMAPN\tfleet.apn\tother.apn"));
+    EXPECT_EQ(lines[1], QStringLiteral("SERVERPORT\t4321\t4322"));
+    EXPECT_TRUE(lines[2].startsWith(QStringLiteral("DEVNAME\t"))) << lines[2].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(QStringLiteral("\tVAN7KVMT"))) << lines[2].toStdString();
+    // Nothing was written to compare.
+    const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001761"));
+    EXPECT_EQ(commands.count(QStringLiteral("SAVECONFIG=1;")), 1) << "only the provision saved";
+
+    const QJsonObject json = parseJson(runTool({QStringLiteral("diff"), changed, QStringLiteral("--json")}).out);
+    EXPECT_EQ(json.value(QStringLiteral("serial")).toString(), QStringLiteral("5001761"));
+    EXPECT_EQ(json.value(QStringLiteral("file")).toString(), changed);
+    const QJsonArray differences = json.value(QStringLiteral("differences")).toArray();
+    ASSERT_EQ(differences.size(), 3);
+    EXPECT_EQ(differences[0].toObject().value(QStringLiteral("key")).toString(), QStringLiteral("GSMAPN"));
+    EXPECT_EQ(differences[0].toObject().value(QStringLiteral("tracker")).toString(), QStringLiteral("fleet.apn"));
+    EXPECT_EQ(differences[0].toObject().value(QStringLiteral("file")).toString(), QStringLiteral("other.apn"));
+
+    EXPECT_EQ(runTool({QStringLiteral("diff"), dir.filePath(QStringLiteral("none.atc"))}).exitCode, 8);
+    EXPECT_EQ(runTool({QStringLiteral("diff")}).exitCode, 1);
+}
+
+TEST_F(CliTest, DiffUsesTheWriteGatesOfTheAttachedFirmware)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    // An old tracker without accelerometer: templates and accelerometer keys
+    // are not written, so their values in the file cannot differ.
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001771"), QStringLiteral("KVMT-1.31"),
+                                          {QStringLiteral("accelerometer=0")}));
+    ASSERT_EQ(runTool({QStringLiteral("provision"), file}).exitCode, 0);
+    QFile original(file);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly));
+    QByteArray text = original.readAll();
+    original.close();
+    text.replace("MAPTEMPLATE1=", "MAPTEMPLATE1=x");
+    text.replace("ACCLSENSELEV=", "ACCLSENSELEV=4;\r\nX=");
+    text.replace("SMSGATE=", "SMSGATE=+7999");
+    QFile out(file);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+    out.write(text);
+    out.close();
+    const ToolRun diff = runTool({QStringLiteral("diff"), file});
+    EXPECT_EQ(diff.exitCode, 2);
+    const QStringList lines = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << diff.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("SMSGATE\t")));
+}
+
+TEST_F(CliTest, ConsoleSendsOneRawCommandAndPrintsTheReply)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001781"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silent=GSMAPN")}));
+    const ToolRun number = runTool({QStringLiteral("console"), QStringLiteral("NUMBER=?;")});
+    EXPECT_EQ(number.exitCode, 0) << number.err.toStdString();
+    EXPECT_EQ(number.out, QStringLiteral("NUMBER=5001781;\n"));
+    EXPECT_TRUE(number.err.contains(QStringLiteral("success: \nNUMBER=?;\nnotice: NUMBER=5001781;\n")));
+    // Only identified for the command, not read.
+    const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001781"));
+    EXPECT_FALSE(commands.contains(QStringLiteral("SERVER=?;")));
+    EXPECT_EQ(commands.last(), QStringLiteral("CONFCLOSE=1;"));
+
+    // Sent as given, without "=" or ";" added; the reply unsplit.
+    const ToolRun raw = runTool({QStringLiteral("console"), QStringLiteral("HELLO")});
+    EXPECT_EQ(raw.out, QStringLiteral("NO_CMD\n"));
+    EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001781")).contains(QStringLiteral("HELLO")));
+
+    const ToolRun silent = runTool({QStringLiteral("console"), QStringLiteral("GSMAPN=?;")});
+    EXPECT_EQ(silent.exitCode, 11);
+    EXPECT_TRUE(silent.out.isEmpty());
+    EXPECT_EQ(runTool({QStringLiteral("console")}).exitCode, 1);
+    EXPECT_EQ(runTool({QStringLiteral("console"), QStringLiteral("A"), QStringLiteral("B")}).exitCode, 1);
+}
+
+TEST_F(CliTest, ConsoleNeedsAnUnlockedTracker)
+{
+    EXPECT_EQ(runTool({QStringLiteral("console"), QStringLiteral("NUMBER=?;")}).exitCode, 4);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001791"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1")}));
+    const ToolRun locked = runTool({QStringLiteral("console"), QStringLiteral("GSMAPN=?;")});
+    EXPECT_EQ(locked.exitCode, 5);
+    EXPECT_FALSE(TrackerHome::instance().commands(QStringLiteral("5001791")).contains(QStringLiteral("GSMAPN=?;")));
+    const ToolRun unlocked = runTool({QStringLiteral("console"), QStringLiteral("GSMAPN=?;"), QStringLiteral("--password"),
+                                      QStringLiteral("1234")});
+    EXPECT_EQ(unlocked.exitCode, 0);
+    EXPECT_TRUE(unlocked.out.startsWith(QStringLiteral("GSMAPN=")));
+    EXPECT_FALSE(unlocked.out.contains(QStringLiteral("DEVLOCK")));
+}
+
+TEST_F(CliTest, JsonOutputsParseAndCarryTheirFields)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001799"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[settings]"), QStringLiteral("GSMAPN=json.apn")}));
+    const QJsonObject read = parseJson(runTool({QStringLiteral("read"), QStringLiteral("--json")}).out);
+    EXPECT_EQ(read.value(QStringLiteral("serial")).toString(), QStringLiteral("5001799"));
+    EXPECT_EQ(read.value(QStringLiteral("firmware")).toString(), QStringLiteral("KVMT-1.44"));
+    const QJsonObject members = read.value(QStringLiteral("members")).toObject();
+    EXPECT_EQ(members.value(QStringLiteral("edAPN")).toString(), QStringLiteral("json.apn"));
+    EXPECT_EQ(members.value(QStringLiteral("cbAutoTimeSync")).toString(), QStringLiteral("1"));
+    EXPECT_FALSE(members.contains(QStringLiteral("btSave")));
+
+    const QJsonObject summary = parseJson(runTool({QStringLiteral("summary"), QStringLiteral("--json")}).out);
+    EXPECT_EQ(summary.value(QStringLiteral("serial")).toString(), QStringLiteral("5001799"));
+    EXPECT_TRUE(summary.value(QStringLiteral("complete")).toBool());
+    const QJsonArray rows = summary.value(QStringLiteral("rows")).toArray();
+    ASSERT_FALSE(rows.isEmpty());
+    const QJsonObject first = rows.first().toObject();
+    EXPECT_EQ(first.value(QStringLiteral("label")).toString(), QStringLiteral("Имя прибора"));
+    EXPECT_EQ(first.value(QStringLiteral("value")).toString(), QStringLiteral("KVMT"));
+    EXPECT_EQ(first.value(QStringLiteral("kind")).toString(), QStringLiteral("success"));
+
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("j.atc"));
+    QFile profile(file);
+    ASSERT_TRUE(profile.open(QIODevice::WriteOnly));
+    profile.write("GSMAPN=file.apn;\r\n");
+    profile.close();
+    const ToolRun loadRun = runTool({QStringLiteral("load"), QStringLiteral("--json"), file});
+    EXPECT_EQ(loadRun.exitCode, 0);
+    const QJsonObject load = parseJson(loadRun.out);
+    EXPECT_EQ(load.value(QStringLiteral("file")).toString(), file);
+    EXPECT_EQ(load.value(QStringLiteral("members")).toObject().value(QStringLiteral("edAPN")).toString(),
+              QStringLiteral("file.apn"));
+    EXPECT_EQ(runTool({QStringLiteral("load"), file, QStringLiteral("--xml")}).exitCode, 1);
 }

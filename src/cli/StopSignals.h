@@ -1,0 +1,35 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+
+class QSocketNotifier;
+
+namespace kvmt {
+
+// SIGINT and SIGTERM turned into an event of the Qt event loop while an
+// instance lives: the handler only writes a byte to a pipe, and `onStop` runs
+// later from the loop, between two trackers, never in the middle of an
+// exchange. The previous handlers come back when the instance goes.
+// One instance at a time.
+class StopSignals
+{
+public:
+    explicit StopSignals(std::function<void()> onStop);
+    ~StopSignals();
+    StopSignals(const StopSignals &) = delete;
+    StopSignals &operator=(const StopSignals &) = delete;
+
+    // A signal came in since the instance was made (also before any event
+    // loop ran).
+    bool stopRequested();
+
+private:
+    void drain();
+
+    std::function<void()> m_onStop;
+    std::unique_ptr<QSocketNotifier> m_notifier;
+    bool m_stopped = false;
+};
+
+} // namespace kvmt
