@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
@@ -32,6 +33,8 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace kvmt {
 
@@ -42,6 +45,9 @@ constexpr int kLogTop = 493;
 constexpr int kLogWidth = 706;
 constexpr int kLogMinHeight = 124;
 constexpr int kLogMaxHeight = 205;
+// The progress bar sits between the check box and the log button, which
+// cmd mode shows; both keep their places.
+constexpr QRect kProgressBarGeometry(243, 465, 104, 17);
 
 using pages::pixelFont;
 
@@ -115,6 +121,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     new KeyFilterInstaller(*m_binder, this);
     connectDeviceServices();
     connectProfileCommands();
+    connectProgressBar();
 
     if (options.watchDevices) {
         m_watcher = std::make_unique<DeviceChangeWatcher>();
@@ -385,6 +392,12 @@ void TForm1::buildButtonRow(QWidget *central)
     readSetup->setFont(pixelFont(13));
     readSetup->setGeometry(56, 465, 177, 17);
 
+    auto *progress = new QProgressBar(central);
+    progress->setObjectName(QStringLiteral("pbProgress"));
+    progress->setGeometry(kProgressBarGeometry);
+    progress->setTextVisible(false);
+    progress->hide();
+
     auto *openLog = new QPushButton(tr("Открыть Log"), central);
     openLog->setObjectName(QStringLiteral("btOpenLog"));
     openLog->setGeometry(357, 462, 75, 25);
@@ -394,6 +407,29 @@ void TForm1::buildButtonRow(QWidget *central)
     save->setFont(pixelFont(13));
     save->setStyleSheet(QStringLiteral("QPushButton { color: rgb(255, 0, 0); }"));
     save->setGeometry(476, 462, 154, 24);
+}
+
+void TForm1::connectProgressBar()
+{
+    auto *bar = findChild<QProgressBar *>(QStringLiteral("pbProgress"));
+    // The sequences run in this thread to their end without a return to the
+    // event loop, so the bar is painted on the spot. Processing events here
+    // instead would let clicks and timers into the middle of a read.
+    SequenceProgress progress;
+    progress.started = [bar](int total) {
+        bar->setRange(0, std::max(total, 1));
+        bar->setValue(0);
+        bar->show();
+        bar->repaint();
+    };
+    progress.advanced = [bar](int done, int total) {
+        bar->setMaximum(std::max(total, 1));
+        bar->setValue(done);
+        bar->repaint();
+    };
+    progress.finished = [bar] { bar->hide(); };
+    m_configurator->reader().setProgress(progress);
+    m_configurator->writer().setProgress(progress);
 }
 
 void TForm1::resizeEvent(QResizeEvent *event)

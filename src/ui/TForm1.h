@@ -83,6 +83,8 @@ private:
     void buildHeader(QWidget *central);
     void buildPages(QWidget *central);
     void buildButtonRow(QWidget *central);
+    // The bar in the button row follows every read and write, key by key.
+    void connectProgressBar();
     void buildMenu();
     // The test and password buttons: each click is one call into the core.
     void connectDeviceServices();
