@@ -1,0 +1,195 @@
+// Protects the comparison behind diff and provisioning: which keys a write
+// sends for a firmware, and which values count as the same.
+#include "provision/Provisioning.h"
+#include "provision/WrittenValues.h"
+
+#include "QtPrinters.h"
+
+#include "log/EventLog.h"
+#include "settings/DeviceSettings.h"
+#include "settings/KeyTable.h"
+#include "settings/TrackerIdentity.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvmt;
+
+namespace {
+
+QList<Key> keysOf(const WrittenValues &values)
+{
+    QList<Key> keys;
+    for (const WrittenValue &value : values)
+        keys.append(value.key);
+    return keys;
+}
+
+class WrittenValuesTest : public ::testing::Test
+{
+protected:
+    WrittenValuesTest()
+    {
+        identity.serialNumber = 5001500;
+        identity.firmwareVersion = 144;
+        identity.accelerometerPresent = 1;
+    }
+    // 14:07 on 2 March 2015 at UTC+3.
+    static LocalTime fixedClock() { return {QDateTime(QDate(2015, 3, 2), QTime(14, 7)), 180}; }
+
+    DeviceSettings settings;
+    TrackerIdentity identity;
+    RecordingEventLog log;
+    KeyTable keys{settings, identity, log, fixedClock};
+};
+
+struct GateCase {
+    const char *name;
+    qint32 serial;
+    quint32 firmware;
+    int accelerometer;
+    QList<Key> present;
+    QList<Key> absent;
+};
+
+class WriteGates : public WrittenValuesTest, public ::testing::WithParamInterface<GateCase>
+{
+};
+
+TEST_P(WriteGates, OnlyKeysTheWriteSendsToThisTracker)
+{
+    const GateCase &c = GetParam();
+    identity.serialNumber = c.serial;
+    identity.firmwareVersion = c.firmware;
+    identity.accelerometerPresent = c.accelerometer;
+    const QList<Key> sent = keysOf(writtenValues(keys, settings, identity, ValueSide::Written));
+    for (const Key key : c.present)
+        EXPECT_TRUE(sent.contains(key)) << KeyTable::name(key);
+    for (const Key key : c.absent)
+        EXPECT_FALSE(sent.contains(key)) << KeyTable::name(key);
+    EXPECT_FALSE(sent.contains(Key::ADCINFO)) << "never written";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Firmware, WriteGates,
+    ::testing::Values(
+        GateCase{"newest", 5001500, 144, 1,
+                 {Key::GSMPIN, Key::CHANGEPROFILEONCALL, Key::SMTPSSLEN, Key::MAPTEMPLATE1, Key::ACCLEN,
+                  Key::ACCLACTIVTIME, Key::ACCLALARMCALL, Key::SETTIME, Key::SETCP, Key::CHANGEPROFILE},
+                 {}},
+        GateCase{"old_without_accelerometer", 5001499, 131, 0, {Key::GSMPIN, Key::SETTIME, Key::DATAWITHUSB},
+                 {Key::CHANGEPROFILEONCALL, Key::SMTPSSLEN, Key::MAPTEMPLATE1, Key::LBSDISABLE, Key::ACCLEN,
+                  Key::ACCLSETUPSEND, Key::ACCLSENSELEV}},
+        // The read asks every accelerometer key; the write only these two.
+        GateCase{"accelerometer_on_121", 5001500, 121, 1, {Key::ACCLEN, Key::ACCLSETUPSEND},
+                 {Key::ACCLSENSELEV, Key::FASTMOVEDETECT, Key::ACCLSENSETIMEOUT, Key::ACCLACTIVTIME,
+                  Key::ACCLALARMCALL}}),
+    [](const ::testing::TestParamInfo<GateCase> &info) { return std::string(info.param.name); });
+
+TEST_F(WrittenValuesTest, TheShownNoPinIsTheNoPinTheWriteSends)
+{
+    // The time from the computer's clock would differ from the empty fields.
+    settings.setChecked(F::cbAutoTimeSync, false);
+    settings.setText(F::edPinCode, noPinShownText());
+    const WrittenValues shown = writtenValues(keys, settings, identity, ValueSide::Written);
+    settings.setText(F::edPinCode, noPinText());
+    const WrittenValues stored = writtenValues(keys, settings, identity, ValueSide::Held);
+    const auto pin = [](const WrittenValues &values) {
+        return std::find_if(values.begin(), values.end(), [](const WrittenValue &v) { return v.key == Key::GSMPIN; })
+            ->value;
+    };
+    EXPECT_EQ(pin(shown), QByteArray(kNoPinBytes));
+    EXPECT_EQ(pin(stored), QByteArray(kNoPinBytes));
+    for (const KeyDifference &d : differences(stored, shown, ClockItems::CompareWhenSetByHand))
+        ADD_FAILURE() << KeyTable::name(d.key) << ": " << d.held.toStdString() << " / " << d.written.toStdString();
+    EXPECT_EQ(displayValue(Key::GSMPIN, QByteArray(kNoPinBytes)), QStringLiteral("----"));
+    // Only GSMPIN's no-PIN bytes are shown so.
+    EXPECT_NE(displayValue(Key::DEVNAME, QByteArray(kNoPinBytes)), QStringLiteral("----"));
+
+    settings.setText(F::edPinCode, QStringLiteral("1234"));
+    const QList<KeyDifference> found =
+        differences(stored, writtenValues(keys, settings, identity, ValueSide::Written), ClockItems::Ignore);
+    ASSERT_EQ(found.size(), 1);
+    EXPECT_EQ(found.first(), (KeyDifference{Key::GSMPIN, QByteArray(kNoPinBytes), "1234"}));
+}
+
+TEST_F(WrittenValuesTest, TimeFromTheComputerIsTheClockForTheWriteAndTheFieldsForTheTracker)
+{
+    settings.setChecked(F::cbAutoTimeSync, true);
+    settings.setText(F::edTimeSync, QStringLiteral("09:05,01.12.2026"));
+    settings.setText(F::edTimeZone, QStringLiteral("3"));
+    const auto settime = [](const WrittenValues &values) {
+        return *std::find_if(values.begin(), values.end(), [](const WrittenValue &v) { return v.key == Key::SETTIME; });
+    };
+    const WrittenValue written = settime(writtenValues(keys, settings, identity, ValueSide::Written));
+    EXPECT_EQ(written.value, "14:7,2.3.2015,3,0");
+    EXPECT_TRUE(written.clockFromComputer);
+    const WrittenValue held = settime(writtenValues(keys, settings, identity, ValueSide::Held));
+    EXPECT_EQ(held.value, "09:05,01.12.2026,3,0");
+    EXPECT_FALSE(held.clockFromComputer);
+
+    settings.setChecked(F::cbAutoTimeSync, false);
+    const WrittenValue byHand = settime(writtenValues(keys, settings, identity, ValueSide::Written));
+    EXPECT_EQ(byHand.value, "09:05,01.12.2026,3,0");
+    EXPECT_FALSE(byHand.clockFromComputer);
+}
+
+struct TimeCase {
+    const char *name;
+    QByteArray held;
+    QByteArray written;
+    bool fromComputer;
+    ClockItems clock;
+    bool differs;
+};
+
+class TimeComparison : public ::testing::TestWithParam<TimeCase>
+{
+};
+
+TEST_P(TimeComparison, ClockItemsCountOnlyWhenSetByHand)
+{
+    const TimeCase &c = GetParam();
+    const WrittenValues held = {{Key::SETTIME, c.held, false}};
+    const WrittenValues written = {{Key::SETTIME, c.written, c.fromComputer}};
+    EXPECT_EQ(!differences(held, written, c.clock).isEmpty(), c.differs);
+}
+
+constexpr auto kCompare = ClockItems::CompareWhenSetByHand;
+INSTANTIATE_TEST_SUITE_P(
+    SetTime, TimeComparison,
+    ::testing::Values(
+        TimeCase{"leading_zeros_are_formatting", "10:05,09.12.2026,3,0", "10:5,9.12.2026,3,0", false, kCompare, false},
+        TimeCase{"another_time_by_hand", "10:05,09.12.2026,3,0", "11:00,01.01.2020,3,0", false, kCompare, true},
+        TimeCase{"computer_clock_is_now", "10:05,09.12.2026,3,0", "11:00,01.01.2020,3,0", true, kCompare, false},
+        TimeCase{"computer_zone_counts", "10:05,09.12.2026,3,0", "10:5,9.12.2026,0,0", true, kCompare, true},
+        TimeCase{"summer_time_counts", "10:05,09.12.2026,3,0", "10:5,9.12.2026,3,1", true, kCompare, true},
+        TimeCase{"read_back_ignores_the_running_clock", "10:06,09.12.2026,3", "10:05,09.12.2026,3", false,
+                 ClockItems::Ignore, false},
+        TimeCase{"read_back_still_checks_the_zone", "10:06,09.12.2026,3", "10:05,09.12.2026,2", false,
+                 ClockItems::Ignore, true},
+        TimeCase{"no_time_at_all_compared_as_text", "", "", true, ClockItems::Ignore, false},
+        TimeCase{"no_time_against_a_time", "", "10:05,09.12.2026,3", true, ClockItems::Ignore, true}),
+    [](const ::testing::TestParamInfo<TimeCase> &info) { return std::string(info.param.name); });
+
+TEST(Differences, KeysOnlyOneSideSendsAreDifferences)
+{
+    const WrittenValues held = {{Key::GSMAPN, "a", false}, {Key::DEVNAME, "KVMT", false}, {Key::SERVER, "s", false}};
+    const WrittenValues written = {{Key::GSMAPN, "a", false}, {Key::DEVNAME, "VAN", false}, {Key::SMSGATE, "+7", false}};
+    const QList<KeyDifference> found = differences(held, written, ClockItems::CompareWhenSetByHand);
+    ASSERT_EQ(found.size(), 3);
+    EXPECT_EQ(found[0], (KeyDifference{Key::DEVNAME, "KVMT", "VAN"}));
+    EXPECT_EQ(found[1], (KeyDifference{Key::SMSGATE, {}, "+7"}));
+    EXPECT_EQ(found[2], (KeyDifference{Key::SERVER, "s", {}}));
+}
+
+TEST(KeysReported, OnlyRedKeyErrorLinesName)
+{
+    const QList<LogLine> lines = {{QStringLiteral("GSMAPN error"), LogError},
+                                  {QStringLiteral("SERVER error"), LogNotice},
+                                  {QStringLiteral("SAVECONFIG error"), LogError},
+                                  {QStringLiteral("DEVNAME error!"), LogError},
+                                  {QStringLiteral("SETTIME error"), LogError}};
+    EXPECT_EQ(keysReported(lines), (QList<Key>{Key::GSMAPN, Key::SETTIME}));
+}
+
+} // namespace
