@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 using kvtracker::IniFile;
 using kvtracker::Scenario;
 using kvtracker::VirtualTracker;
@@ -79,4 +81,44 @@ TEST(ScenarioCheck, RefusedSettingsAreReportedNotApplied)
     EXPECT_NE(tracker.scenario().problems[0].find("SERVERPERIOD"), std::string::npos);
     EXPECT_EQ(tracker.exchange("SERVERPERIOD=?;"), "SERVERPERIOD=24,0,0;");
     EXPECT_EQ(tracker.exchange("GSMAPN=?;"), "GSMAPN=ok.apn;");
+}
+
+TEST(ScenarioCheck, FaultsNeedKindAndPosition)
+{
+    struct Row {
+        const char *fault;
+        const char *at;
+        const char *count;
+        std::size_t problems;
+        kvtracker::Fault kind;
+    } rows[] = {
+        {"garbage", "4", nullptr, 0, kvtracker::Fault::Garbage},
+        {"UNPLUG", "1", "3", 0, kvtracker::Fault::Unplug},
+        {"sometimes", "4", nullptr, 2, kvtracker::Fault::None}, // unknown kind, and so a lone position
+        {"silent", nullptr, nullptr, 1, kvtracker::Fault::Silent},
+        {"silent", "0", nullptr, 2, kvtracker::Fault::Silent},
+        {"devlock", "2", "0", 1, kvtracker::Fault::Devlock},
+    };
+    for (const Row &row : rows) {
+        IniFile ini;
+        if (row.fault)
+            ini.set("tracker", "fault", row.fault);
+        if (row.at)
+            ini.set("tracker", "fault_at", row.at);
+        if (row.count)
+            ini.set("tracker", "fault_count", row.count);
+        const Scenario scenario = Scenario::fromIni(ini);
+        EXPECT_EQ(scenario.problems.size(), row.problems) << row.fault << " at " << (row.at ? row.at : "-");
+        EXPECT_EQ(scenario.fault, row.kind) << row.fault;
+    }
+}
+
+TEST(FaultGarbage, LengthsStraddleTheConfiguratorsBuffers)
+{
+    std::set<std::size_t> lengths;
+    for (unsigned n = 1; n <= 24; ++n)
+        lengths.insert(kvtracker::garbageReply("SMSGATE=?;", n).size());
+    EXPECT_LE(*lengths.begin(), 3u);
+    EXPECT_TRUE(lengths.count(64) || lengths.count(65) || lengths.count(66)) << "just past a 63-byte field";
+    EXPECT_GT(*lengths.rbegin(), 540u) << "past the 539-byte read";
 }

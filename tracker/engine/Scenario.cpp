@@ -149,6 +149,23 @@ Scenario Scenario::fromIni(const IniFile &ini)
     }
     if (auto n = number("answer_limit", 0, 100000000))
         s.answerLimit = static_cast<unsigned>(*n);
+    if (auto v = ini.value("tracker", "fault")) {
+        static const std::map<std::string, Fault> kinds = {
+            {"SILENT", Fault::Silent}, {"GARBAGE", Fault::Garbage}, {"DEVLOCK", Fault::Devlock},
+            {"UNPLUG", Fault::Unplug}};
+        const auto kind = kinds.find(upper(trimmed(*v)));
+        if (kind != kinds.end())
+            s.fault = kind->second;
+        else
+            s.problems.push_back("[tracker] fault: expected silent, garbage, devlock or unplug, got \"" + *v + "\"");
+    }
+    if (auto n = number("fault_at", 1, 100000000))
+        s.faultAt = static_cast<unsigned>(*n);
+    if (auto n = number("fault_count", 1, 100000000))
+        s.faultCount = static_cast<unsigned>(*n);
+    // Half a fault description would plug a tracker that quietly behaves.
+    if ((s.fault == Fault::None) != (s.faultAt == 0))
+        s.problems.push_back("[tracker] fault and fault_at: each needs the other");
     flag("trace", s.trace);
     flag("lock_reads", s.lockReads);
     flag("readprofile_activates", s.readProfileActivates);

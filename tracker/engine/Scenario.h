@@ -15,6 +15,15 @@ namespace kvtracker {
 
 inline constexpr int ProfileCount = 7;
 
+// What a tracker does at the exchanges a scenario marks as faulty.
+enum class Fault {
+    None,
+    Silent,  // no reply at all
+    Garbage, // bytes that are no protocol: NUL, 0xFF, ';', '=', overlong
+    Devlock, // "DEVLOCK;" whatever was asked
+    Unplug,  // the tracker is pulled out before the command reaches it
+};
+
 struct Scenario
 {
     // [tracker]: identity
@@ -34,6 +43,11 @@ struct Scenario
     // value shows it cut to this many bytes.
     std::map<std::string, std::size_t> textLimits;
     std::optional<unsigned> answerLimit;
+    // Exchanges faultAt .. faultAt + faultCount - 1, counted from 1 since
+    // plug, get `fault` instead of their answer.
+    Fault fault = Fault::None;
+    unsigned faultAt = 0;
+    unsigned faultCount = 1;
     bool trace = false;
     bool lockReads = true;
     // Picking a profile to look at makes it the active one: the configurator

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 namespace kvtracker {
@@ -135,6 +136,16 @@ BusResult TrackerBus::write(HandleId handle, const std::string &bytes)
     if (bytes.empty())
         return Ok;
     auto answer = device->tracker->exchange(bytes);
+    if (device->tracker->vanished()) {
+        // As kvtracker unplug does: the scenario file goes, so every process
+        // sees the tracker gone and the configurator gets its notice.
+        if (!device->entry.path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove(device->entry.path, ignored);
+        }
+        unplug(*device);
+        return NoSuchDevice;
+    }
     if (answer) {
         const auto latency = std::chrono::milliseconds(device->tracker->scenario().latencyMs);
         device->replies.push_back({std::move(*answer), std::chrono::steady_clock::now() + latency});

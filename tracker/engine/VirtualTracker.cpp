@@ -3,6 +3,7 @@
 #include "KeyTable.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -187,13 +188,67 @@ std::string VirtualTracker::tracePath() const
     return home_.empty() ? std::string() : home_ + "/trace/" + safeFileName(scenario_.serial) + ".log";
 }
 
+std::string garbageReply(const std::string &command, unsigned n)
+{
+    // xorshift32 seeded by the exchange number: the same run gives the same
+    // bytes, so a failure found once is found again.
+    std::uint32_t state = 0x9E3779B9u ^ (n * 2654435761u);
+    if (state == 0)
+        state = 1;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    // Around the configurator's 63-byte fields and 539-byte reads.
+    static constexpr std::size_t lengths[] = {1, 9, 63, 64, 200, 539, 540, 1500};
+    std::string body(lengths[(n / 3) % std::size(lengths)], '\0');
+    for (char &c : body)
+        c = static_cast<char>(next() & 0xFF);
+    static constexpr char awkward[] = {'\0', '\xFF', ';', '='};
+    const std::size_t quarter = body.size() / std::size(awkward);
+    if (quarter > 0)
+        for (std::size_t i = 0; i < std::size(awkward); ++i)
+            body[i * quarter + next() % quarter] = awkward[i];
+    // Shapes: bare bytes, bytes under the key asked for, bytes after a bare '='.
+    switch (n % 3) {
+    case 0:
+        return body;
+    case 1:
+        return command.substr(0, command.find('=')) + "=" + body + ";";
+    default:
+        return "=" + body;
+    }
+}
+
+bool VirtualTracker::faultActive() const
+{
+    return scenario_.fault != Fault::None && exchanges_ >= scenario_.faultAt
+           && exchanges_ - scenario_.faultAt < scenario_.faultCount;
+}
+
 std::optional<std::string> VirtualTracker::exchange(const std::string &command)
 {
-    ++exchanges_;
-    trace('>', command);
-    if (scenario_.answerLimit && exchanges_ > *scenario_.answerLimit)
+    if (vanished_)
         return std::nullopt;
-    auto answer = respond(command);
+    ++exchanges_;
+    if (faultActive() && scenario_.fault == Fault::Unplug) {
+        // Gone before the command arrived: nothing traced, nothing answered.
+        vanished_ = true;
+        return std::nullopt;
+    }
+    trace('>', command);
+    std::optional<std::string> answer;
+    if (!faultActive()) {
+        if (scenario_.answerLimit && exchanges_ > *scenario_.answerLimit)
+            return std::nullopt;
+        answer = respond(command);
+    } else if (scenario_.fault == Fault::Garbage) {
+        answer = garbageReply(command, exchanges_);
+    } else if (scenario_.fault == Fault::Devlock) {
+        answer = DeviceLocked;
+    }
     if (answer) {
         trace('<', *answer);
         debug("USB: " + traceText(command) + " -> " + traceText(*answer));

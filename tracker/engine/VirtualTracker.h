@@ -36,6 +36,9 @@ public:
     std::optional<std::string> exchange(const std::string &command);
 
     const Scenario &scenario() const { return scenario_; }
+    // The scenario's unplug fault has fired: the tracker is gone, and whoever
+    // holds it must unplug it for everyone.
+    bool vanished() const { return vanished_; }
     bool locked() const { return protection_ && !unlocked_; }
     bool inBootLoader() const { return bootLoader_; }
     int firmware() const { return firmware_; }
@@ -57,6 +60,7 @@ private:
     };
 
     std::optional<std::string> respond(const std::string &command);
+    bool faultActive() const;
     std::optional<std::string> bootLoaderCommand(const std::string &command);
     std::string settingReply(const KeyRule &rule, const std::string &value, bool query);
     std::optional<std::string> storeSetting(const KeyRule &rule, const std::string &value);
@@ -95,7 +99,13 @@ private:
     std::array<TestRun, 3> tests_;
     bool bootLoader_ = false;
     unsigned exchanges_ = 0;
+    bool vanished_ = false;
 };
+
+// The reply of a garbage fault at exchange n: deterministic, never valid
+// protocol, and always holding NUL, 0xFF, ';' and '=' (when it is four bytes
+// or longer). Some are longer than any reply buffer.
+std::string garbageReply(const std::string &command, unsigned n);
 
 std::string safeFileName(const std::string &text);
 // Bytes as one printable line: printable ASCII stays, the rest as \xHH.
