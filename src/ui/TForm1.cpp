@@ -246,6 +246,10 @@ void TForm1::connectServiceControls()
         connect(boot, &QPushButton::clicked, this, [&console] { console.Button1Click(); });
     if (QPushButton *flash = button("Button2"))
         connect(flash, &QPushButton::clicked, this, [&console] { console.Button2Click(); });
+    // A debug port this user may not open is explained where every other
+    // outcome is: in the event log.
+    connect(&m_configurator->cdcLog(), &CdcLog::accessDenied, this,
+            [this](const QString &message) { m_configurator->log().logEvent(message, LogError); });
     // The connection monitor disables the log button when the tracker goes;
     // the next tracker brings it back.
     connect(&m_configurator->monitor(), &ConnectionMonitor::runFinished, this, [this] {

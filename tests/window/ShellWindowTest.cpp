@@ -4,6 +4,9 @@
 #include "ui/TForm1.h"
 #include "ui/TForm2.h"
 
+#include "shell/CdcLog.h"
+#include "shell/LogPortSearch.h"
+
 #include "ScriptedPrompts.h"
 #include "TrackerFixture.h"
 
@@ -239,4 +242,25 @@ TEST_F(ShellWindowTest, LogWindowShowsTheTrackersDebugTextAndRestartsWhenReopene
     EXPECT_TRUE(log->isVisible());
     EXPECT_FALSE(text->toPlainText().isEmpty());
     EXPECT_FALSE(openLog->isEnabled());
+}
+
+TEST_F(ShellWindowTest, ADebugPortThisUserMayNotOpenIsExplainedOnceInTheEventLog)
+{
+    create({QStringLiteral("cmd")}).show();
+    connectTracker();
+    const QList<SerialPortEntry> ports = announcedLogPorts(TrackerHome::instance().path());
+    if (ports.isEmpty())
+        GTEST_SKIP() << "no pseudo-terminals here";
+    // The tests run as whoever they run as; the refusal is the opener's.
+    window->configurator().cdcLog().setPortOpener(
+        [](const QString &) -> OpenedPort { return PortOpenError::PermissionDenied; });
+    auto *openLog = control<QPushButton>("btOpenLog");
+
+    for (int press = 0; press < 3; ++press)
+        QTest::mouseClick(openLog, Qt::LeftButton);
+
+    EXPECT_FALSE(window->logWindow()->isVisible());
+    const QString events = window->logPane()->toPlainText();
+    EXPECT_EQ(events.count(ports.front().location), 1) << events.toStdString();
+    EXPECT_EQ(events.count(QStringLiteral("sudo adduser $USER ")), 1) << events.toStdString();
 }

@@ -2,6 +2,7 @@
 
 #include "shell/CDC_LOG.h"
 
+#include <QFileInfo>
 #include <QSerialPort>
 
 namespace kvmt {
@@ -19,11 +20,12 @@ CdcLog::~CdcLog()
     stop();
 }
 
-std::unique_ptr<QIODevice> CdcLog::openSerialPort(const QString &location)
+OpenedPort CdcLog::openSerialPort(const QString &location)
 {
     auto port = std::make_unique<QSerialPort>(location);
     if (!port->open(QIODevice::ReadWrite))
-        return nullptr;
+        return port->error() == QSerialPort::PermissionError ? PortOpenError::PermissionDenied
+                                                             : PortOpenError::Other;
     port->setBaudRate(QSerialPort::Baud38400);
     port->setDataBits(QSerialPort::Data8);
     port->setParity(QSerialPort::NoParity);
@@ -39,7 +41,19 @@ std::unique_ptr<QIODevice> CdcLog::openSerialPort(const QString &location)
     // not news.
     port->clear(QSerialPort::Input);
     port->clearError();
-    return port;
+    return OpenedPort(std::move(port));
+}
+
+QString CdcLog::permissionMessage(const QString &location, const QString &group)
+{
+    // Serial ports belong to "dialout" on Debian; a system that gives them
+    // another group is named by the port itself. "root" is no advice.
+    const QString portGroup = group.isEmpty() || group == u"root" ? QStringLiteral("dialout") : group;
+    return tr("Нет прав на открытие порта отладочного журнала %1. Если пакет программы установлен, отключите "
+              "трекер и подключите его снова: правило udev 70-kvmtconf.rules даёт доступ пользователю, "
+              "работающему за компьютером. Иначе добавьте пользователя в группу %2 "
+              "(sudo adduser $USER %2), затем выйдите из системы и войдите снова.")
+        .arg(location, portGroup);
 }
 
 bool CdcLog::open(const QList<SerialPortEntry> &ports)
@@ -48,10 +62,15 @@ bool CdcLog::open(const QList<SerialPortEntry> &ports)
     m_flags.setFlag(LinkFlag::LogPortFound, location.has_value());
     if (m_flags.testFlag(LinkFlag::LogPortOpen) || !location)
         return false;
-    std::unique_ptr<QIODevice> port = m_opener(*location);
-    if (!port || !port->isOpen())
+    OpenedPort opened = m_opener(*location);
+    if (!opened.device || !opened.device->isOpen()) {
+        if (opened.error == PortOpenError::PermissionDenied && !m_accessDeniedReported) {
+            m_accessDeniedReported = true;
+            emit accessDenied(permissionMessage(*location, QFileInfo(*location).group()));
+        }
         return false;
-    m_port = std::move(port);
+    }
+    m_port = std::move(opened.device);
     m_flags |= LinkFlag::LogPortOpen;
     return true;
 }
