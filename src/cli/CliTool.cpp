@@ -484,7 +484,10 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
     CliSession session(err, password, libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
-    const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file);
+    // Keys the read got no answer for are known before the file's own
+    // missing keys are reported by its load.
+    const QList<Key> unanswered = keysReported(session.tap.lines());
+    const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file, unanswered);
     if (!found)
         return ExitBadFile;
     if (json) {
@@ -495,15 +498,18 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
         for (const KeyDifference &difference : *found) {
             differences.append(QJsonObject{
                 {QStringLiteral("key"), QString::fromLatin1(KeyTable::name(difference.key))},
-                {QStringLiteral("tracker"), displayValue(difference.key, difference.held)},
+                {QStringLiteral("tracker"), difference.heldUnknown
+                                                ? QJsonValue(QJsonValue::Null)
+                                                : QJsonValue(displayValue(difference.key, difference.held))},
                 {QStringLiteral("file"), displayValue(difference.key, difference.written)}});
         }
         document.insert(QStringLiteral("differences"), differences);
         printJson(document, out);
     } else {
         for (const KeyDifference &difference : *found) {
-            out << KeyTable::name(difference.key) << '\t' << displayValue(difference.key, difference.held) << '\t'
-                << displayValue(difference.key, difference.written) << '\n';
+            out << KeyTable::name(difference.key) << '\t'
+                << (difference.heldUnknown ? QStringLiteral("?") : displayValue(difference.key, difference.held))
+                << '\t' << displayValue(difference.key, difference.written) << '\n';
         }
         out.flush();
     }

@@ -525,6 +525,27 @@ TEST_F(CliTest, DiffListsExactlyTheKeysTheWriteWouldChange)
     EXPECT_EQ(runTool({QStringLiteral("diff")}).exitCode, 1);
 }
 
+TEST_F(CliTest, DiffListsKeysTheTrackerDidNotAnswerAsUnknown)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001766"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silent=SMSGATE")}));
+    const ToolRun provisioned = runTool({QStringLiteral("provision"), file});
+    EXPECT_EQ(provisioned.out, QStringLiteral("5001766\tfailed\tsaved\tSMSGATE\n"));
+
+    // The file's value may well be what the tracker holds; nobody can tell.
+    const ToolRun diff = runTool({QStringLiteral("diff"), file});
+    EXPECT_EQ(diff.exitCode, 2);
+    const QStringList lines = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 1) << diff.out.toStdString();
+    EXPECT_TRUE(lines[0].startsWith(QStringLiteral("SMSGATE\t?\t"))) << lines[0].toStdString();
+    const QJsonObject json = parseJson(runTool({QStringLiteral("diff"), QStringLiteral("--json"), file}).out);
+    const QJsonObject only = json.value(QStringLiteral("differences")).toArray().at(0).toObject();
+    EXPECT_EQ(only.value(QStringLiteral("key")).toString(), QStringLiteral("SMSGATE"));
+    EXPECT_TRUE(only.value(QStringLiteral("tracker")).isNull());
+}
+
 TEST_F(CliTest, DiffUsesTheWriteGatesOfTheAttachedFirmware)
 {
     QTemporaryDir dir;

@@ -54,6 +54,9 @@ struct KeyDifference {
     Key key = Key::GSMPIN;
     QByteArray held;    // the tracker's value
     QByteArray written; // the value the write sends
+    // The tracker did not answer the key when it was read: `held` is no
+    // value of the tracker's, and whether the write changes it is unknown.
+    bool heldUnknown = false;
     friend bool operator==(const KeyDifference &, const KeyDifference &) = default;
 };
 
