@@ -78,6 +78,7 @@ constexpr Slot mode(F timeOfDay, F everyPeriod) { return {Item::Mode, timeOfDay,
 
 const QByteArray kNoCmd = QByteArrayLiteral("NO_CMD");
 const QByteArray kAcclReplyKey = QByteArrayLiteral("#ACCLEN");
+const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
 
 void followFastSms(DeviceSettings &settings)
 {
@@ -373,6 +374,10 @@ void KeyTable::logKeyError(Key key)
 
 void KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value)
 {
+    // A locked tracker's refusal carries no value: taking its empty one
+    // would wipe the window's texts. The members keep what they hold.
+    if (source == Source::Tracker && replyKey == kLockedReply)
+        return;
     const Entry &s = entry(key);
     switch (s.codec) {
     case Codec::Items:
