@@ -197,11 +197,16 @@ void ConnectionMonitor::identifyDevice()
     }
 
     m_link.sendCommand("SECURESETUP=?;");
-    if (m_link.receiveReply() != 0)
+    // Only the tracker's own answer, a number, tells whether it is
+    // protected; anything else ends identification as a missing answer does.
+    if (m_link.receiveReply() != 0 || m_link.replyKey() != "SECURESETUP")
+        return;
+    const std::optional<int> protection = strictInt(m_link.replyValue());
+    if (!protection)
         return;
     // Set both ways: a protected tracker must not leave the box ticked for
     // the next, unprotected one.
-    m_settings.setChecked(F::cbPINCode, (leadingIntOr0(m_link.replyValue()) & 0xFF) != 0);
+    m_settings.setChecked(F::cbPINCode, (*protection & 0xFF) != 0);
 
     if (m_settings.isChecked(F::cbPINCode)) {
         const std::optional<QByteArray> password = m_prompts.askDevicePassword();
@@ -210,9 +215,15 @@ void ConnectionMonitor::identifyDevice()
             return;
         }
         m_link.sendCommand("SECUREOFFTMP=" + *password + ';');
-        if (m_link.receiveReply() != 0)
+        // A garbled answer is no verdict on the password: neither "OK" nor
+        // the refusal that closes the program, just the end of
+        // identification.
+        if (m_link.receiveReply() != 0 || m_link.replyKey() != "SECUREOFFTMP")
             return;
-        if ((leadingIntOr0(m_link.replyValue()) & 0xFF) == 0) {
+        const std::optional<int> accepted = strictInt(m_link.replyValue());
+        if (!accepted)
+            return;
+        if ((*accepted & 0xFF) == 0) {
             m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
             m_prompts.closeProgram();
             return;
