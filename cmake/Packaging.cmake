@@ -15,8 +15,8 @@ set(KVMT_PACKAGE_STAGE ${CMAKE_BINARY_DIR}/packaging)
 # The programs' own data; src/core/shell/Language.cpp looks for it at
 # <bindir>/../share/kvmtconf.
 set(KVMT_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/kvmtconf)
-# The virtual device library stays out of the linker's search path, so that
-# a maker's library installed there is found first; both programs look in
+# The virtual device library stays out of the dynamic loader's search path,
+# so that a maker's library installed there is found first; both programs look in
 # <bindir>/../lib/kvmtconf after the standard search. Not the multiarch
 # libdir: the programs name this folder literally.
 set(KVMT_INSTALL_PRIVATE_LIBDIR lib/kvmtconf)
@@ -54,7 +54,8 @@ install(FILES ${KVMT_PACKAGE_STAGE}/${KVMT_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT ${KVMT_PROGRAM_COMPONENT})
 install(FILES ${KVMT_PACKAGING_DIR}/icons/kvmtconf.svg
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT ${KVMT_PROGRAM_COMPONENT})
-# udev reads /usr/lib/udev/rules.d whatever the installation prefix.
+# Under the prefix: udev reads the rule from the packages' /usr; a local
+# installation elsewhere leaves it unused.
 install(FILES ${KVMT_PACKAGING_DIR}/70-kvmtconf.rules
     DESTINATION lib/udev/rules.d COMPONENT ${KVMT_PROGRAM_COMPONENT})
 install(FILES ${KVMT_PACKAGING_DIR}/README.Debian
