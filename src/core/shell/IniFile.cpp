@@ -35,7 +35,10 @@ IniFile IniFile::fromBytes(const QByteArray &bytes)
         raw.removeLast();
     QString section;
     for (QByteArray &bytesOfLine : raw) {
-        if (bytesOfLine.endsWith('\r'))
+        // Every carriage return at a line's end goes, not just the one of a
+        // CR LF: a line kept ending in one would be written back as a line
+        // end of the other style, and each save would change the file.
+        while (bytesOfLine.endsWith('\r'))
             bytesOfLine.chop(1);
         Line line{bytesOfLine, section, {}, false};
         const QString text = fromCp1251(bytesOfLine).trimmed();

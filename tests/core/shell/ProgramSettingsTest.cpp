@@ -167,3 +167,35 @@ TEST(ExeDir, ProgramFolderOnlyWhenItCanBeWritten)
     EXPECT_FALSE(folderIsWritable(QDir(dir.path()).filePath(QStringLiteral("missing"))));
     EXPECT_FALSE(folderIsWritable(QString()));
 }
+
+// A file as other editors leave it: stray carriage returns at line ends, the
+// last line without a line end. The first write may tidy them, but from then
+// on every write gives the same bytes and the line-end style never flips.
+class IniLineEnds : public ::testing::TestWithParam<std::pair<const char *, const char *>>
+{
+};
+
+TEST_P(IniLineEnds, SecondWriteChangesNothing)
+{
+    const QByteArray original = GetParam().first;
+    IniFile file = IniFile::fromBytes(original);
+    file.setValue(u"COMMON", u"MainForm", formatGeometry(kDesign));
+    const QByteArray written = file.toBytes();
+    EXPECT_EQ(written, QByteArray(GetParam().second));
+
+    IniFile reread = IniFile::fromBytes(written);
+    EXPECT_EQ(reread.toBytes(), written);
+    EXPECT_EQ(reread.value(u"COMMON", u"Language"), QStringLiteral("Russian"));
+    reread.setValue(u"COMMON", u"MainForm", formatGeometry(kDesign));
+    EXPECT_EQ(reread.toBytes(), written);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    StrayCarriageReturns, IniLineEnds,
+    ::testing::Values(
+        // Line feeds only, two carriage returns ending the last line: kept
+        // with one of them, the line came back as a CR LF line end.
+        std::pair{"[COMMON]\nLanguage=Russian\r\r", "[COMMON]\nLanguage=Russian\nMainForm=75,69,723,755\n"},
+        std::pair{"[COMMON]\r\nLanguage=Russian\r\r\n", "[COMMON]\r\nLanguage=Russian\r\nMainForm=75,69,723,755\r\n"},
+        std::pair{"[COMMON]\nLanguage=Russian\r", "[COMMON]\nLanguage=Russian\nMainForm=75,69,723,755\n"},
+        std::pair{"[COMMON]\r\r\nLanguage=Russian\r\n", "[COMMON]\r\nLanguage=Russian\r\nMainForm=75,69,723,755\r\n"}));
