@@ -7,9 +7,24 @@
 
 namespace kvmt {
 
+bool isSystemProgramDir(const QString &programDir)
+{
+    const QString dir = QDir::cleanPath(programDir);
+    for (const QString &system : {QStringLiteral("/usr"), QStringLiteral("/bin"), QStringLiteral("/sbin")}) {
+        if (dir == system || dir.startsWith(system + QLatin1Char('/')))
+            return true;
+    }
+    return false;
+}
+
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable)
 {
+    // Root may write to /usr/bin, but the settings, copies and password
+    // lists of a packaged program belong to the user, not among the
+    // system's files.
+    if (isSystemProgramDir(programDir))
+        return dataDir;
     return isWritable(programDir) ? programDir : dataDir;
 }
 

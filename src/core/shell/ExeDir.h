@@ -8,9 +8,13 @@ namespace kvmt {
 
 // The program's own folder for MT.ini, the automatic profile copies and the
 // "ATG" password lists: the executable's folder when the program may write
-// there (a portable install), otherwise the user's data folder for it.
+// there (a portable install), otherwise the user's data folder for it. A
+// program installed in the system's folders always uses the data folder.
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable);
+
+// /usr and below, /bin, /sbin: where packages install programs.
+bool isSystemProgramDir(const QString &programDir);
 
 // The same for the running program; the data folder is created when it is
 // chosen. Needs a QCoreApplication.

@@ -1,0 +1,19 @@
+// Protects where the program keeps MT.ini, the automatic copies and the
+// password lists: a packaged program never writes among the system's files,
+// not even when run as root.
+#include "shell/ExeDir.h"
+
+#include <gtest/gtest.h>
+
+using namespace kvmt;
+
+TEST(ExeDir, InstalledProgramUsesTheDataFolderEvenWhereItCouldWrite)
+{
+    const QString data = QStringLiteral("/root/.local/share/KVMTConf");
+    const auto writable = [](const QString &) { return true; };
+    for (const char *system : {"/usr/bin", "/usr/local/bin", "/usr", "/bin", "/sbin", "/usr/bin/", "/usr/lib/../bin"})
+        EXPECT_EQ(chooseExeDir(QString::fromLatin1(system), data, writable), data) << system;
+    // Portable installs elsewhere keep everything beside the program.
+    for (const char *portable : {"/opt/kvmtconf", "/home/u/kvmtconf", "/usrlocal/bin", "/binaries", "/srv/usr/bin"})
+        EXPECT_EQ(chooseExeDir(QString::fromLatin1(portable), data, writable), QString::fromLatin1(portable)) << portable;
+}
