@@ -627,6 +627,11 @@ private:
         if (chosenSerial)
             m_handled.insert(*chosenSerial);
         (ok ? m_done : m_failed) += 1;
+        // The serial is the tracker's own text: it must not break the line apart.
+        for (QChar &c : serial) {
+            if (c.category() == QChar::Other_Control)
+                c = u'?';
+        }
         m_out << serial << '\t' << result << '\t' << saved << '\t' << keys << Qt::endl;
     }
 
