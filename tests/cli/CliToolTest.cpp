@@ -456,8 +456,7 @@ TEST_F(CliTest, ProvisionWaitEndsCleanlyOnAnInterrupt)
         interrupt.start(100);
         const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--wait")});
         EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-        // The attached tracker is done once; the second run finds it known no more
-        // (a new tool) and does it again, then waits.
+        // Each run provisions the attached tracker, then waits until interrupted.
         EXPECT_EQ(run.out, QStringLiteral("5001751\tok\tsaved\t-\n"));
         EXPECT_TRUE(run.err.contains(QStringLiteral("1 of 1 trackers provisioned")));
     }
