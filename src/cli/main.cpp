@@ -9,6 +9,9 @@
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
+    // The window's name: both keep MT.ini, the automatic copies, the password
+    // lists and the read backups in the same data folder.
+    QCoreApplication::setApplicationName(QStringLiteral("KVMTConf"));
     QTextStream out(stdout);
     QTextStream err(stderr);
     const QString exeDir = QCoreApplication::applicationDirPath();
