@@ -461,6 +461,38 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
     for (const Exchange &e : clean.exchanges)
         polls += e.command.endsWith("=?;") ? 1 : 0;
 
+    // The sweep is only as good as the clean run it counts: a firmware 1.44
+    // tracker with an accelerometer has every key open.
+    switch (sequence()) {
+    case Sequence::Connect:
+        EXPECT_EQ(clean.identifyCount, 3);
+        break;
+    case Sequence::ConnectProtected:
+        EXPECT_EQ(clean.identifyCount, 4);
+        break;
+    case Sequence::Read:
+        EXPECT_EQ(count, 53);
+        break;
+    case Sequence::Save:
+        EXPECT_EQ(clean.writeCount, 53) << "52 keys and SAVECONFIG";
+        EXPECT_EQ(clean.savePosition, 53);
+        break;
+    case Sequence::SmtpTest:
+        EXPECT_EQ(clean.startPosition, 14);
+        break;
+    case Sequence::SmsTest:
+        EXPECT_EQ(clean.startPosition, 6);
+        break;
+    case Sequence::ServerTest:
+        EXPECT_EQ(clean.startPosition, 8);
+        break;
+    }
+    if (commTest(sequence())) {
+        EXPECT_EQ(clean.verdict, CommunicationTests::Verdict::Passed);
+        EXPECT_FALSE(clean.passedReply.isEmpty());
+    }
+    RecordProperty("positions", int(last));
+
     for (qsizetype k = 1; k <= last; ++k) {
         const QByteArray command = k <= count ? clean.exchanges[k - 1].command : QByteArray();
         const QByteArray key = keyOf(command);
@@ -603,3 +635,54 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Param> &info) {
         return std::string(sequenceName(std::get<0>(info.param))) + "_" + kindName(std::get<1>(info.param));
     });
+
+namespace {
+
+class GarbledIdentity : public TrackerTest
+{
+};
+
+} // namespace
+
+// A garbled serial number names the files of the next save: whatever bytes
+// it holds, both files land whole inside the program's folder.
+TEST_F(GarbledIdentity, SaveAfterAGarbledSerialWritesInsideTheProgramFolder)
+{
+    // Three runs put each of the garbage shapes on the NUMBER query: the
+    // first, second or third exchange since plug, after as many spent on
+    // a harmless query.
+    for (int spent = 0; spent < 3; ++spent) {
+        SCOPED_TRACE(spent);
+        home.reset();
+        home.plug(scenario(kSerial, QStringLiteral("KVMT-1.44"),
+                           {QStringLiteral("fault_at=%1").arg(spent + 1), QStringLiteral("fault=garbage")}));
+        Rig rig(library, clock);
+        ASSERT_TRUE(library.load());
+        for (int i = 0; i < spent; ++i) {
+            QList<QByteArray> names;
+            ASSERT_EQ(rig.link.listDevices(&names), 0);
+            ASSERT_EQ(rig.link.openDevice(names.first()), 0);
+            rig.link.sendCommand("ADCINFO=?;");
+            rig.link.receiveReply();
+        }
+        rig.monitor.devtimerTimer();
+        ASSERT_TRUE(rig.flags.testFlag(LinkFlag::Connected));
+        rig.writer.btSaveClick(rig.reader);
+
+        QStringList written;
+        for (const QFileInfo &info : QDir(rig.exeDir.path()).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+            written.append(info.fileName());
+        for (const QFileInfo &info : QDir(rig.exeDir.filePath(QStringLiteral("ATG")))
+                                         .entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot))
+            written.append(QStringLiteral("ATG/") + info.fileName());
+        ASSERT_EQ(written.size(), 2) << written.join(u' ').toStdString();
+        const QString stem = serialFileStem(rig.settings.text(F::pSerial));
+        EXPECT_TRUE(written.contains(stem + QStringLiteral(".atc"))) << written.join(u' ').toStdString();
+        EXPECT_TRUE(written.contains(QStringLiteral("ATG/") + stem + QStringLiteral(".atg")));
+        const QByteArray copy = fileBytes(rig.exeDir.filePath(stem + QStringLiteral(".atc")));
+        EXPECT_TRUE(copy.endsWith("CHANGEPROFILE=5;\r\n")) << "the copy is whole";
+        // A serial that is no number closes the SSL switch's gate.
+        const int keys = rig.identity.serialUnsigned() >= 5001500 ? 52 : 51;
+        EXPECT_EQ(copy.count("\r\n"), 2 + keys) << "NUMBER, VERSION and every open key, one line each";
+    }
+}
