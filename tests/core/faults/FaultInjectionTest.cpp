@@ -34,7 +34,9 @@ const QString kPassedLine = QStringLiteral("Тестирование успеш�
 const QString kPasswordOkLine = QStringLiteral("Пароль OK");
 const QString kWrongPasswordLine = QStringLiteral("Неверный пароль. Доступ не возможен");
 
-enum class Kind { Silent, Garbage, Devlock, Unplug };
+// Mute: silent from the fault on, a tracker that stops halfway but stays
+// plugged.
+enum class Kind { Silent, Garbage, Devlock, Unplug, Mute };
 enum class Sequence { Connect, ConnectProtected, Read, Save, SmtpTest, SmsTest, ServerTest };
 
 const char *kindName(Kind kind)
@@ -48,6 +50,8 @@ const char *kindName(Kind kind)
         return "devlock";
     case Kind::Unplug:
         return "unplug";
+    case Kind::Mute:
+        return "mute";
     }
     return "";
 }
@@ -294,6 +298,15 @@ class FaultInjection : public TrackerTest, public ::testing::WithParamInterface<
 protected:
     Sequence sequence() const { return std::get<0>(GetParam()); }
     Kind kind() const { return std::get<1>(GetParam()); }
+    // Nothing answers from the fault on.
+    bool answersEnd() const { return kind() == Kind::Unplug || kind() == Kind::Mute; }
+    QStringList faultKeys(qsizetype at) const
+    {
+        if (kind() == Kind::Mute)
+            return {QStringLiteral("fault_at=%1").arg(at), QStringLiteral("fault=silent"),
+                    QStringLiteral("fault_count=100000")};
+        return {QStringLiteral("fault_at=%1").arg(at), QStringLiteral("fault=%1").arg(QLatin1String(kindName(kind())))};
+    }
 
     void plugWith(const QStringList &extra)
     {
@@ -501,7 +514,7 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
                          .arg(k)
                          .arg(QString::fromLatin1(command))
                          .toStdString());
-        plugWith({QStringLiteral("fault_at=%1").arg(clean.offset + k), QStringLiteral("fault=%1").arg(QLatin1String(kindName(kind())))});
+        plugWith(faultKeys(clean.offset + k));
         Rig rig(library, clock);
         prepare(rig);
         ASSERT_EQ(traceOf(home.path()).size(), clean.offset) << "the preparation itself must stay clean";
@@ -523,7 +536,7 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
             if (key == "VERSION")
                 expected.append(timeRefused);
             EXPECT_EQ(errors, expected);
-        } else if (kind() == Kind::Unplug && k <= count && withinIdentification) {
+        } else if (answersEnd() && k <= count && withinIdentification) {
             QStringList expected;
             for (qsizetype i = k - 1; i < count; ++i) {
                 const Unanswered u = whenUnanswered(sequence(), clean.exchanges[i].command);
@@ -552,7 +565,7 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
         if (sequence() == Sequence::Connect || sequence() == Sequence::ConnectProtected) {
             EXPECT_EQ(rig.linesWith(kWrongPasswordLine), 0) << "the password given was right";
             EXPECT_EQ(rig.prompts.closeRequests, 0);
-            if (rig.linesWith(kPasswordOkLine) > 0 && kind() != Kind::Unplug) {
+            if (rig.linesWith(kPasswordOkLine) > 0 && !answersEnd()) {
                 EXPECT_TRUE(trackerUnlocked(rig)) << "\"Password OK\" for a tracker that is still locked";
             }
         }
@@ -566,10 +579,10 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
                 EXPECT_TRUE(told) << "a pass the tracker never reported";
             }
             EXPECT_EQ(errors, QStringList());
-            if (kind() != Kind::Unplug && k != clean.startPosition) {
+            if (!answersEnd() && k != clean.startPosition) {
                 EXPECT_EQ(verdict, clean.verdict) << "the tracker repeats the stage a faulted poll missed";
             }
-            if (kind() != Kind::Unplug) {
+            if (!answersEnd()) {
                 EXPECT_FALSE(rig.tests.isPolling(*test)) << "the test must end";
             }
         }
@@ -596,7 +609,7 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
                     ADD_FAILURE() << "member " << name.toStdString() << " changed: " << after.value(name).toStdString();
             }
         }
-        if (sequence() == Sequence::Save && kind() != Kind::Unplug && k <= clean.writeCount) {
+        if (sequence() == Sequence::Save && !answersEnd() && k <= clean.writeCount) {
             // After a save the window shows what the tracker holds.
             rig.reader.readSettings(false);
             EXPECT_EQ(differing(stateOf(rig.settings), after), QStringList());
@@ -606,7 +619,7 @@ TEST_P(FaultInjection, EveryExchangeFailsSoundly)
         if (sequence() == Sequence::Save) {
             EXPECT_EQ(fileBytes(rig.autoCopy()), clean.autoCopy) << "the copy records what was attempted";
             const bool saveAnswered = !(key == "SAVECONFIG" && kind() == Kind::Silent)
-                                      && !(kind() == Kind::Unplug && k <= clean.savePosition);
+                                      && !(answersEnd() && k <= clean.savePosition);
             const QByteArray list = fileBytes(rig.passwordList());
             if (!saveAnswered) {
                 EXPECT_EQ(list, kOldPasswordList) << "no reply to SAVECONFIG: the list is left alone";
@@ -631,7 +644,7 @@ INSTANTIATE_TEST_SUITE_P(
     Sequences, FaultInjection,
     ::testing::Combine(::testing::Values(Sequence::Connect, Sequence::ConnectProtected, Sequence::Read, Sequence::Save,
                                          Sequence::SmtpTest, Sequence::SmsTest, Sequence::ServerTest),
-                       ::testing::Values(Kind::Silent, Kind::Garbage, Kind::Devlock, Kind::Unplug)),
+                       ::testing::Values(Kind::Silent, Kind::Garbage, Kind::Devlock, Kind::Unplug, Kind::Mute)),
     [](const ::testing::TestParamInfo<Param> &info) {
         return std::string(sequenceName(std::get<0>(info.param))) + "_" + kindName(std::get<1>(info.param));
     });
