@@ -378,7 +378,6 @@ protected:
     struct Clean {
         qsizetype offset = 0;
         QList<Exchange> exchanges;
-        QMap<QString, QString> before;
         QMap<QString, QString> after;
         QByteArray autoCopy;
         QByteArray passwordList;
@@ -399,7 +398,6 @@ protected:
         Rig rig(library, clock);
         prepare(rig);
         clean.offset = traceOf(home.path()).size();
-        clean.before = stateOf(rig.settings);
         pollBudget = 50;
         run(rig);
         clean.exchanges = traceOf(home.path()).mid(clean.offset);
