@@ -94,6 +94,7 @@ bool WriteSequence::writeSettings(bool toFile)
     const Source target = toFile ? Source::File : Source::Tracker;
 
     m_buffer.resetFill();
+    m_linesLeftOut = false;
     appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
     appendLine("VERSION=" + toCp1251(m_settings.text(F::pVersion)) + ';', "VERSION");
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Запись параметров"), LogSuccess);
@@ -125,7 +126,10 @@ bool WriteSequence::writeSettings(bool toFile)
     }
 
     // Written also after failed keys: the copy records what was attempted.
-    return writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled());
+    const bool written = writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled());
+    // A saved profile that lacks settings is no saved profile: its missing
+    // lines have been named in red, and no success line may follow them.
+    return written && !(toFile && m_linesLeftOut);
 }
 
 void WriteSequence::btSaveClick(ReadSequence &reader)
@@ -141,6 +145,7 @@ void WriteSequence::appendLine(const QByteArray &line, const char *what)
 {
     if (m_buffer.appendLine(line))
         return;
+    m_linesLeftOut = true;
     // The command itself still goes to the tracker; only the file lacks it.
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
                                                "Строка %1 не поместилась в буфер профиля и не будет записана в файл")

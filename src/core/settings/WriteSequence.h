@@ -37,8 +37,9 @@ public:
     void setSaveFileName(const QString &name) { m_saveFileName = name; }
 
     // To the tracker (only while one is connected) or to the save file.
-    // Returns whether the profile file was written; every failure on the way
-    // has been logged by then.
+    // Returns whether the profile file was written (for the save file: whole,
+    // with no line left out for lack of room); every failure on the way has
+    // been logged by then.
     bool writeSettings(bool toFile);
     // The Save button: write to the tracker, then read everything back so
     // the window shows what the tracker now holds.
@@ -71,6 +72,7 @@ private:
     EventLog &m_log;
     QString m_exeDir;
     QString m_saveFileName;
+    bool m_linesLeftOut = false;
     SequenceProgress m_progress;
 };
 

@@ -252,6 +252,17 @@ TEST(WriteSequence, OverlongLinesAreReportedSentWholeAndLeftOutOfTheFile)
     const QByteArrayList lines = linesOf(readFile(rig.writer.autoCopyPath()));
     EXPECT_EQ(lines.last(), "CHANGEPROFILE=0;"); // the lines after it still fit
     EXPECT_FALSE(lines.contains(command));
+
+    // Saved to a profile file, the same settings make a file that lacks a
+    // line: written with what fits, but not reported as saved. A later save
+    // that fits again is.
+    const QString path = rig.exeDir.filePath(QStringLiteral("p.atc"));
+    rig.writer.setSaveFileName(path);
+    EXPECT_FALSE(rig.writer.writeSettings(true));
+    EXPECT_FALSE(linesOf(readFile(path)).contains(command));
+    EXPECT_TRUE(linesOf(readFile(path)).contains("CHANGEPROFILE=0;"));
+    rig.settings.setText(F::edBalanceLevel, QStringLiteral("50"));
+    EXPECT_TRUE(rig.writer.writeSettings(true));
 }
 
 TEST(WriteSequence, UnwritableProfileFileIsReported)
