@@ -19,12 +19,6 @@ using namespace kvmt::test;
 
 namespace {
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 QStringList names(const QStringList &paths)
 {
     QStringList result;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -48,6 +49,13 @@ private:
     QTemporaryDir m_dir;
     int m_plugged = 0;
 };
+
+// The whole file a sequence wrote, or nothing when there is none.
+inline QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
 // A scenario with trace on. `extra` lines are added to [tracker].
 QString scenario(const QString &serial = QStringLiteral("5001500"), const QString &version = QStringLiteral("KVMT-1.44"),
