@@ -7,6 +7,9 @@
 
 namespace kvmt {
 
+namespace {
+
+// /usr and below, /bin, /sbin: where packages install programs.
 bool isSystemProgramDir(const QString &programDir)
 {
     const QString dir = QDir::cleanPath(programDir);
@@ -16,6 +19,8 @@ bool isSystemProgramDir(const QString &programDir)
     }
     return false;
 }
+
+} // namespace
 
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable)

@@ -13,9 +13,6 @@ namespace kvmt {
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable);
 
-// /usr and below, /bin, /sbin: where packages install programs.
-bool isSystemProgramDir(const QString &programDir);
-
 // The same for the running program; the data folder is created when it is
 // chosen. Needs a QCoreApplication.
 QString programExeDir();

@@ -192,10 +192,7 @@ QStringList differing(const QMap<QString, QString> &a, const QMap<QString, QStri
 
 QByteArray fileBytes(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArrayLiteral("<absent>");
-    return file.readAll();
+    return readAll(path, QByteArrayLiteral("<absent>"));
 }
 
 // Answers the keys it was given and nothing else: how one reply alone moves

@@ -1,6 +1,7 @@
 // Protects the write sequence: the commands and file lines it produces, how
 // echoes and locked trackers are handled, and where its files land.
 #include "SequenceRig.h"
+#include "TrackerFixture.h"
 
 #include <QDir>
 #include <QFile>
@@ -24,8 +25,7 @@ const QByteArrayList kFullWriteOrder = {
 
 QByteArray readFile(const QString &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+    return readAll(path, QByteArrayLiteral("<missing>"));
 }
 
 QByteArrayList linesOf(const QByteArray &bytes)

@@ -50,11 +50,12 @@ private:
     int m_plugged = 0;
 };
 
-// The whole file a sequence wrote, or nothing when there is none.
-inline QByteArray readAll(const QString &path)
+// The whole file a sequence wrote, or `absent` when there is none: a marker
+// no file holds keeps a missing file apart from an empty one.
+inline QByteArray readAll(const QString &path, const QByteArray &absent = {})
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : absent;
 }
 
 // A scenario with trace on. `extra` lines are added to [tracker].
