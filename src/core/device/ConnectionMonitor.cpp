@@ -176,6 +176,7 @@ void ConnectionMonitor::releaseLost()
 void ConnectionMonitor::identifyDevice()
 {
     const QScopedValueRollback<bool> identifying(m_identifying, true);
+    m_outcome = Identification::Running;
     m_log.logEvent(tr("Чтение параметров"), LogSuccess);
 
     m_link.sendCommand("NUMBER=?;");
@@ -197,42 +198,50 @@ void ConnectionMonitor::identifyDevice()
     }
 
     m_link.sendCommand("SECURESETUP=?;");
-    // Only the tracker's own answer, a number, tells whether it is
-    // protected; anything else ends identification as a missing answer does.
-    if (m_link.receiveReply() != 0 || m_link.replyKey() != "SECURESETUP")
+    // Only a missing answer ends identification. Firmware that does not know
+    // the query ("NO_CMD") has no protection to ask about: whatever arrived
+    // is read as a number, none counting as 0, and the tracker is read.
+    if (m_link.receiveReply() != 0) {
+        m_outcome = Identification::NoProtectionAnswer;
         return;
-    const std::optional<int> protection = strictInt(m_link.replyValue());
-    if (!protection)
-        return;
+    }
+    const int protection = m_link.replyKey() == "SECURESETUP" ? leadingIntOr0(m_link.replyValue()) : 0;
     // Set both ways: a protected tracker must not leave the box ticked for
     // the next, unprotected one.
-    m_settings.setChecked(F::cbPINCode, (*protection & 0xFF) != 0);
+    m_settings.setChecked(F::cbPINCode, (protection & 0xFF) != 0);
 
     if (m_settings.isChecked(F::cbPINCode)) {
         const std::optional<QByteArray> password = m_prompts.askDevicePassword();
         if (!password) {
             m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
+            m_outcome = Identification::PasswordNotGiven;
             return;
         }
         m_link.sendCommand("SECUREOFFTMP=" + *password + ';');
         // A garbled answer is no verdict on the password: neither "OK" nor
-        // the refusal that closes the program, just the end of
-        // identification.
-        if (m_link.receiveReply() != 0 || m_link.replyKey() != "SECUREOFFTMP")
+        // the refusal that closes the program. The settings stay unread, and
+        // the person is told why, or a locked tracker would look read.
+        const bool verdict = m_link.receiveReply() == 0 && m_link.replyKey() == "SECUREOFFTMP";
+        const std::optional<int> accepted = verdict ? strictInt(m_link.replyValue()) : std::nullopt;
+        if (!accepted) {
+            m_log.logEvent(tr("Трекер не ответил на пароль. Настройки не считаны"), LogError);
+            m_outcome = Identification::NoPasswordVerdict;
             return;
-        const std::optional<int> accepted = strictInt(m_link.replyValue());
-        if (!accepted)
-            return;
+        }
         if ((*accepted & 0xFF) == 0) {
             m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
+            m_outcome = Identification::PasswordRefused;
             m_prompts.closeProgram();
             return;
         }
         m_log.logEvent(tr("Пароль OK"), LogSuccess);
     }
 
-    if (m_settings.isChecked(F::cbReadSetup))
+    if (m_settings.isChecked(F::cbReadSetup)) {
+        m_outcome = Identification::ReadSkipped;
         return;
+    }
+    m_outcome = Identification::SettingsRead;
     if (m_hooks.readSettings)
         m_hooks.readSettings();
 }

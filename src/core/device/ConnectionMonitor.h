@@ -34,6 +34,19 @@ public:
 
     static constexpr int kIntervalMs = 500;
 
+    // How the last identification ended: tools that must not report a read
+    // that never happened ask for it.
+    enum class Identification {
+        None,               // no tracker identified yet
+        Running,            // the read is under way
+        SettingsRead,       // the read ran (each key it missed is logged)
+        ReadSkipped,        // "do not read at connection" is ticked
+        NoProtectionAnswer, // SECURESETUP got no answer at all
+        PasswordNotGiven,
+        NoPasswordVerdict,  // SECUREOFFTMP got no answer the tracker would give
+        PasswordRefused,    // the program closes
+    };
+
     ConnectionMonitor(DeviceLink &link, DeviceSettings &settings, EventLog &log, UserPrompts &prompts,
                       TrackerIdentity &identity, LinkFlags &flags, QObject *parent = nullptr);
 
@@ -59,6 +72,7 @@ public:
 
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
     int runCount() const { return m_runCount; }
+    Identification lastIdentification() const { return m_outcome; }
 
 signals:
     // After every monitor run, for views and tools that wait for one.
@@ -67,7 +81,6 @@ signals:
 private:
     void connectNew();
     void releaseLost();
-    void sendQuery(const char *command);
 
     DeviceLink &m_link;
     DeviceSettings &m_settings;
@@ -81,6 +94,7 @@ private:
     QByteArray m_deviceName;
     bool m_identifying = false;
     bool m_deferredRun = false;
+    Identification m_outcome = Identification::None;
     int m_runCount = 0;
 };
 

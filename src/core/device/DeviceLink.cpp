@@ -47,6 +47,10 @@ int DeviceLink::openDevice(const QByteArray &name)
 {
     if (!m_library.isLoaded())
         return -1;
+    // The monitor re-opens a connected tracker at every run; each handle
+    // left open would hold the driver's resources until the program ends,
+    // and a driver that opens a device only once would refuse the new one.
+    closeDevice();
     RW_HANDLE handle = nullptr;
     const int result = m_library.api().openDevice(KVUSB_FLAGS, name.constData(), &handle);
     if (result != 0)

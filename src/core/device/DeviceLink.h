@@ -34,12 +34,12 @@ public:
     // library's result (0 = success); with no library loaded, -1.
     int countDevices(uint32_t *count);
     int listDevices(QList<QByteArray> *names);
-    // Opens the named tracker; on success the new handle replaces the old one
-    // (which is not closed: the monitor re-opens a connected tracker) and the
-    // read and write time-outs are set.
+    // Opens the named tracker, closing the handle held before; on success
+    // the read and write time-outs are set.
     int openDevice(const QByteArray &name);
     void closeDevice();
     bool hasHandle() const { return m_handle != nullptr; }
+    RW_HANDLE handle() const { return m_handle; }
 
     void sendCommand(const QByteArray &command) override;
     // 0 after a reply arrived; otherwise a non-zero code (see kMaxReportedWaitMs).

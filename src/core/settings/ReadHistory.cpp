@@ -38,6 +38,7 @@ ReadHistory::ReadHistory(CommandChannel &channel, KeyTable &keys, DeviceSettings
     , m_keep(qMax(1, keep))
     , m_clock([] { return QDateTime::currentDateTime(); })
 {
+    m_fileWriter.setSaveFilePrivate(true);
 }
 
 QString ReadHistory::folder(const QString &exeDir, const QString &serial)
@@ -62,7 +63,9 @@ QString ReadHistory::keep(const QString &exeDir)
         return {};
     const QString serial = m_settings.text(F::pSerial);
     const QDir dir(folder(exeDir, serial));
-    if (!QDir().mkpath(dir.path())) {
+    // Both levels: "history/" lists whose trackers were read, the serial's
+    // folder holds their passwords.
+    if (!makePrivateFolder(QFileInfo(dir.path()).path()) || !makePrivateFolder(dir.path())) {
         m_errors.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Не удалось записать файл %1")
                               .arg(QDir::toNativeSeparators(dir.path())),
                           LogError);

@@ -32,6 +32,7 @@ constexpr Key kReadOrder[] = {
 // From this firmware on the tracker has two user profiles.
 constexpr quint32 kTwoUserProfilesFirmware = 144;
 constexpr int kFirstUserProfile = 5;
+const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
 
 } // namespace
 
@@ -58,6 +59,7 @@ void ReadSequence::readSettings(bool fromFile)
 {
     const Source source = fromFile ? Source::File : Source::Tracker;
     int unanswered = 0;
+    int refused = 0;
     ProgressRun progress(m_progress, openKeysFrom(0, source));
     for (size_t index = 0; index < std::size(kReadOrder); ++index) {
         const Key key = kReadOrder[index];
@@ -80,8 +82,10 @@ void ReadSequence::readSettings(bool fromFile)
             // Any reply counts, also one without '=' ("NO_CMD", "DEVLOCK;").
             answered = m_channel.receiveReply() == 0;
             replyKey = m_channel.replyKey();
-            if (!answered || replyKey == QByteArrayLiteral("DEVLOCK;"))
+            if (!answered || replyKey == kLockedReply)
                 ++unanswered;
+            if (answered && replyKey == kLockedReply)
+                ++refused;
         }
 
         if (answered)
@@ -95,8 +99,18 @@ void ReadSequence::readSettings(bool fromFile)
         // or closed the gates of the keys still to come.
         progress.advance(openKeysFrom(index + 1, source));
     }
-    if (!fromFile && m_trackerReadDone)
-        m_trackerReadDone(unanswered);
+    // A locked tracker answers every query, so nothing above was red: one
+    // line says the values shown are not the tracker's.
+    if (refused > 0)
+        m_log.logEvent(QCoreApplication::translate("kvmt::ReadSequence",
+                                                   "Трекер заблокирован паролем: не считано настроек: %1")
+                           .arg(refused),
+                       LogError);
+    if (!fromFile) {
+        m_lastUnanswered = unanswered;
+        if (m_trackerReadDone)
+            m_trackerReadDone(unanswered);
+    }
 }
 
 void ReadSequence::setProfileEntryNames()

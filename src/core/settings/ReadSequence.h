@@ -34,6 +34,9 @@ public:
     using TrackerReadDone = std::function<void(int unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
 
+    // Keys the last read from the tracker left without a real answer.
+    int lastUnanswered() const { return m_lastUnanswered; }
+
     // Told key by key how far each run has got.
     void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
 
@@ -50,6 +53,7 @@ private:
     EventLog &m_log;
     TrackerReadDone m_trackerReadDone;
     SequenceProgress m_progress;
+    int m_lastUnanswered = 0;
 };
 
 } // namespace kvmt

@@ -9,6 +9,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
@@ -32,6 +33,7 @@ constexpr Key kWriteOrder[] = {
 };
 
 const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
+constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 bool isFileNameSafe(QChar c)
 {
@@ -49,6 +51,12 @@ QString serialFileStem(const QString &serial)
             c = u'_';
     }
     return stem;
+}
+
+bool makePrivateFolder(const QString &path)
+{
+    return QDir().mkpath(path)
+        && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 WriteSequence::WriteSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys,
@@ -126,7 +134,9 @@ bool WriteSequence::writeSettings(bool toFile)
     }
 
     // Written also after failed keys: the copy records what was attempted.
-    const bool written = writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled());
+    const bool ownerOnly = !toFile || m_saveFilePrivate;
+    const bool written = writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled(),
+                                   ownerOnly ? std::optional(kOwnerOnly) : std::nullopt);
     // A saved profile that lacks settings is no saved profile: its missing
     // lines have been named in red, and no success line may follow them.
     return written && !(toFile && m_linesLeftOut);
@@ -183,11 +193,11 @@ bool WriteSequence::writePasswordList()
 {
     const QString path = passwordListPath();
     if (!path.isEmpty())
-        QDir().mkpath(QFileInfo(path).absolutePath());
+        makePrivateFolder(QFileInfo(path).absolutePath());
     const QByteArray text = "Korvel database 1.3\r\n1 records\r\n" + toCp1251(m_settings.text(F::pSerial))
                           + ":\tPASSWORD=" + toCp1251(m_settings.text(F::edServerPass)) + ';';
     // It holds the server password: the owner's eyes only.
-    return writeFile(path, text, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    return writeFile(path, text, kOwnerOnly);
 }
 
 bool WriteSequence::writeFile(const QString &path, const QByteArray &bytes, std::optional<QFileDevice::Permissions> permissions)

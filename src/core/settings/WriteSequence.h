@@ -35,6 +35,10 @@ public:
     const QString &exeDir() const { return m_exeDir; }
     // The profile file a write to a file goes to, as the save command chose it.
     void setSaveFileName(const QString &name) { m_saveFileName = name; }
+    // Profile files hold the APN, server and e-mail passwords. Those the
+    // program keeps on its own (automatic copies, read backups) are the
+    // owner's only; a file the user saves keeps the user's umask.
+    void setSaveFilePrivate(bool ownerOnly) { m_saveFilePrivate = ownerOnly; }
 
     // To the tracker (only while one is connected) or to the save file.
     // Returns whether the profile file was written (for the save file: whole,
@@ -73,6 +77,7 @@ private:
     QString m_exeDir;
     QString m_saveFileName;
     bool m_linesLeftOut = false;
+    bool m_saveFilePrivate = false;
     SequenceProgress m_progress;
 };
 
@@ -81,5 +86,9 @@ private:
 // steer a file out of its folder. Serials as trackers send them (digits) and
 // the dashes shown without a tracker stay as they are.
 QString serialFileStem(const QString &serial);
+
+// Makes the folder and its missing parents, and leaves the folder itself
+// open to its owner only: it holds password-bearing files.
+bool makePrivateFolder(const QString &path);
 
 } // namespace kvmt

@@ -67,9 +67,14 @@ TEST_F(MonitorTest, ConnectedTrackerIsReopenedButNotIdentifiedAgain)
     home.plug(scenario());
     monitor.devtimerTimer();
     const qsizetype commands = home.commands(QStringLiteral("5001500")).size();
+    const RW_HANDLE first = link.handle();
     monitor.devtimerTimer();
     EXPECT_EQ(home.commands(QStringLiteral("5001500")).size(), commands);
     EXPECT_EQ(steps.count(QStringLiteral("read")), 1);
+    // The handle of the earlier run is given back, not leaked.
+    ASSERT_NE(link.handle(), first);
+    uint32_t written = 0;
+    EXPECT_NE(library.api().write(first, "NUMBER=?;", 9, &written), 0);
 }
 
 TEST_F(MonitorTest, OnlyTheFirstListedTrackerIsOpened)
@@ -175,6 +180,42 @@ TEST_F(MonitorTest, SilentIdentityKeysAreReportedAndSilentSecuritySkipsTheRead)
     // The rest of the connection still happens.
     EXPECT_TRUE(flags.testFlag(LinkFlag::Connected));
     EXPECT_TRUE(settings.isEnabled(F::btSave));
+}
+
+TEST_F(MonitorTest, OnlyAMissingOrGarbledSecurityAnswerLeavesTheTrackerUnread)
+{
+    using Id = ConnectionMonitor::Identification;
+    const QString noVerdict = QStringLiteral("Трекер не ответил на пароль. Настройки не считаны");
+    struct Case {
+        QStringList scenario;
+        Id outcome;
+        bool read;
+        bool noVerdictLine;
+    };
+    const Case cases[] = {
+        // Old firmware without protection: "NO_CMD" is an answer, read as 0.
+        {{QStringLiteral("no_cmd=SECURESETUP")}, Id::SettingsRead, true, false},
+        {{QStringLiteral("silent=SECURESETUP")}, Id::NoProtectionAnswer, false, false},
+        {{QStringLiteral("protected=1"), QStringLiteral("silent=SECUREOFFTMP")}, Id::NoPasswordVerdict, false, true},
+        {{QStringLiteral("protected=1"), QStringLiteral("no_cmd=SECUREOFFTMP")}, Id::NoPasswordVerdict, false, true},
+        {{QStringLiteral("protected=1")}, Id::SettingsRead, true, false},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.scenario.join(u' ').toStdString());
+        home.reset();
+        log.clear();
+        steps.clear();
+        flags = {};
+        settings.setChecked(F::cbPINCode, true);
+        prompts.password = QByteArray("1234");
+        home.plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), c.scenario));
+        monitor.devtimerTimer();
+        EXPECT_EQ(monitor.lastIdentification(), c.outcome);
+        EXPECT_EQ(steps.contains(QStringLiteral("read")), c.read);
+        EXPECT_EQ(logged(noVerdict, LogError), c.noVerdictLine);
+        EXPECT_EQ(prompts.closeRequests, 0);
+    }
+    EXPECT_EQ(prompts.passwordRequests, 3);
 }
 
 TEST_F(MonitorTest, ReadSetupBoxSkipsTheRead)

@@ -88,6 +88,38 @@ TEST_F(ReadHistoryTest, CompleteReadLeavesADatedCopyThatIsTheSavedProfile)
         EXPECT_FALSE(line.text.contains(QStringLiteral("history"))) << line.text.toStdString();
 }
 
+TEST_F(ReadHistoryTest, PasswordBearingFilesTheProgramKeepsAreTheOwnersOnly)
+{
+    // Owner, group and others; Qt's "user" bits repeat whichever applies to us.
+    const auto mode = [](const QString &path) { return int(QFile::permissions(path)) & 0xF0FF; };
+    constexpr int kOwnerFile = 0x6000;   // rw-------
+    constexpr int kOwnerFolder = 0x7000; // rwx------
+    // An automatic copy left world-readable by an earlier version.
+    const QString autoCopy = folder.filePath(QStringLiteral("5001500.atc"));
+    QFile old(autoCopy);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    ASSERT_TRUE(QFile::setPermissions(autoCopy, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther
+                                                    | QFileDevice::ReadGroup));
+    connect(scenario());
+    configurator.btSaveClick();
+
+    ASSERT_EQ(copies().size(), 2);
+    EXPECT_EQ(mode(autoCopy), kOwnerFile) << "tightened when rewritten";
+    EXPECT_EQ(mode(copies().first()), kOwnerFile);
+    EXPECT_EQ(mode(folder.filePath(QStringLiteral("history"))), kOwnerFolder);
+    EXPECT_EQ(mode(folder.filePath(QStringLiteral("history/5001500"))), kOwnerFolder);
+    EXPECT_EQ(mode(folder.filePath(QStringLiteral("ATG"))), kOwnerFolder);
+
+    // A profile the user saves is the user's to share: no mode forced on it.
+    prompts.saveFileName = folder.filePath(QStringLiteral("shared"));
+    configurator.N5Click();
+    QFile plain(folder.filePath(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    EXPECT_EQ(mode(folder.filePath(QStringLiteral("shared.atc"))), mode(plain.fileName()));
+}
+
 TEST_F(ReadHistoryTest, CopyFromBeforeAWriteRestoresWhatTheTrackerHeld)
 {
     connect(scenario() + QStringLiteral("\n[settings]\nGSMAPN=internet.before\n"));
@@ -123,6 +155,13 @@ TEST_F(ReadHistoryTest, LockedTrackerAnsweringDevlockIsNoBackup)
     configurator.btSaveClick();
     EXPECT_TRUE(home.commands(QStringLiteral("5001500")).contains(QStringLiteral("GSMAPN=?;")));
     EXPECT_EQ(copies(), QStringList());
+    // The refusals are no red lines of their own: one line at the end says
+    // the values shown are not the tracker's.
+    QStringList locked;
+    for (const LogLine &line : log.lines())
+        if (line.kind == LogError && line.text.startsWith(QStringLiteral("Трекер заблокирован")))
+            locked.append(line.text);
+    EXPECT_EQ(locked, QStringList{QStringLiteral("Трекер заблокирован паролем: не считано настроек: 46")});
 }
 
 TEST_F(ReadHistoryTest, ReadsFromAProfileFileAreNotBackedUp)
