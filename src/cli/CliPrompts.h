@@ -2,18 +2,19 @@
 
 #include <QTextStream>
 
+#include "cli/PasswordSource.h"
 #include "device/UserPrompts.h"
 
 namespace kvmt {
 
 // The command-line tool's answers: errors go to stderr, the tracker's
-// password comes from --password, never from a prompt.
+// password from its password source.
 class CliPrompts final : public UserPrompts
 {
 public:
-    CliPrompts(QTextStream &err, std::optional<QByteArray> password)
+    CliPrompts(QTextStream &err, PasswordSource &password)
         : m_err(err)
-        , m_password(std::move(password))
+        , m_password(password)
     {
     }
     void showError(const QString &caption, const QString &text) override
@@ -25,18 +26,21 @@ public:
     std::optional<QByteArray> askDevicePassword() override
     {
         m_passwordAsked = true;
-        return m_password;
+        std::optional<QByteArray> password = m_password.password();
+        m_passwordGiven = password.has_value();
+        return password;
     }
     void closeProgram() override { m_closeRequested = true; }
 
     bool errorShown() const { return m_errorShown; }
     bool closeRequested() const { return m_closeRequested; }
     // The tracker wanted a password and none was given.
-    bool passwordMissing() const { return m_passwordAsked && !m_password; }
+    bool passwordMissing() const { return m_passwordAsked && !m_passwordGiven; }
 
 private:
     QTextStream &m_err;
-    std::optional<QByteArray> m_password;
+    PasswordSource &m_password;
+    bool m_passwordGiven = false;
     bool m_errorShown = false;
     bool m_closeRequested = false;
     bool m_passwordAsked = false;

@@ -4,6 +4,7 @@
 
 #include "Configurator.h"
 #include "cli/CliPrompts.h"
+#include "cli/PasswordSource.h"
 #include "cli/StopSignals.h"
 #include "cli/StreamEventLog.h"
 #include "cli/SummaryPrinter.h"
@@ -37,44 +38,53 @@ enum Exit : int {
     ExitNotTaken = 10,
     ExitNoReply = 11,
     ExitProvisionFailed = 12,
+    ExitNotRead = 13,
+    ExitUnanswered = 14,
+    ExitNoVerdict = 15,
+};
+
+// What every command needs besides its options.
+struct CliEnv {
+    QStringList libraryDirs;
+    PasswordSource::Terminal terminal;
 };
 
 const char kUsage[] =
     "Usage: kvmtconf-cli COMMAND [OPTIONS]\n"
     "\n"
     "Commands:\n"
-    "  read [--password PIN] [--json]\n"
+    "  read [--password-file FILE] [--json]\n"
     "                          identify the first attached tracker, read its\n"
     "                          settings and print them as name=value lines\n"
-    "  test smtp|sms|server [--password PIN] [--time-limit SECONDS]\n"
+    "  test smtp|sms|server [--password-file FILE] [--time-limit SECONDS]\n"
     "       [--interval MS]    run one of the tracker's communication tests with\n"
     "                          the settings it holds, polling every MS (1000)\n"
     "                          until the tracker ends it or SECONDS (300) pass\n"
     "  load FILE [--json]      read a profile file (*.atc) into the settings as\n"
     "                          the window's load command does, without a\n"
     "                          tracker, and print them as name=value lines\n"
-    "  summary [--password PIN] [--colour] [--json]\n"
+    "  summary [--password-file FILE] [--colour] [--json]\n"
     "                          the plain-language summary of the attached\n"
     "                          tracker's settings: each value coloured on a\n"
     "                          terminal (or with --colour), else each line\n"
     "                          starts with the value's KIND\n"
-    "  save FILE [--password PIN]\n"
+    "  save FILE [--password-file FILE]\n"
     "                          read the attached tracker and write its settings\n"
-    "                          to the profile file FILE (.atc is added when\n"
-    "                          missing)\n"
-    "  write FILE [--password PIN]\n"
+    "                          to the profile file FILE (.atc is added unless\n"
+    "                          the name ends in it, in any case)\n"
+    "  write FILE [--password-file FILE]\n"
     "                          load the profile file FILE and write it to the\n"
     "                          attached tracker as the Save button does, then\n"
     "                          read the tracker back\n"
-    "  diff FILE [--password PIN] [--json]\n"
+    "  diff FILE [--password-file FILE] [--json]\n"
     "                          read the attached tracker and list the keys that\n"
     "                          writing FILE would change, one per line:\n"
     "                          KEY<tab>tracker's value<tab>file's value\n"
-    "  console COMMAND [--password PIN]\n"
+    "  console COMMAND [--password-file FILE]\n"
     "                          send COMMAND to the attached tracker exactly as\n"
     "                          given (write the = and ; yourself) and print the\n"
     "                          tracker's reply as the service console shows it\n"
-    "  provision FILE [--serial N]... [--password PIN] [--wait] [--count N]\n"
+    "  provision FILE [--serial N]... [--password-file FILE] [--wait] [--count N]\n"
     "                          write FILE to every attached tracker in turn (or\n"
     "                          to those with the serials given), read each back\n"
     "                          and print one line per tracker:\n"
@@ -88,6 +98,10 @@ const char kUsage[] =
     "  --help                  show this text\n"
     "  --version               show the program version\n"
     "  --json                  print one JSON document instead of lines\n"
+    "  --password-file FILE    a protected tracker's password: the first line of\n"
+    "                          FILE; else KVMT_PASSWORD, else asked on the\n"
+    "                          terminal without echo\n"
+    "  --password PIN          the same, visible to every local user\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain). Exit codes: 0 done (diff: no differences), 1 usage,\n"
@@ -96,7 +110,9 @@ const char kUsage[] =
     "limit, 7 the tracker reported the test failed, 8 the profile file could\n"
     "not be read, 9 the profile file could not be written, 10 the tracker did\n"
     "not take every setting, 11 the tracker did not answer the console\n"
-    "command, 12 provision: at least one tracker was not provisioned.\n";
+    "command, 12 provision: at least one tracker was not provisioned, 13 the\n"
+    "tracker was identified but its settings were not read, 14 the tracker\n"
+    "left settings unanswered, 15 the test ended without a verdict.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -156,10 +172,33 @@ void printJson(const QJsonObject &document, QTextStream &out)
     out.flush();
 }
 
+enum class Taken { No, Yes, Bad };
+
+// --password PIN or --password-file FILE at options[i]; i moves past the
+// value when one was taken.
+Taken takePasswordOption(const char *command, const QStringList &options, qsizetype &i, PasswordSource &password,
+                         QTextStream &err)
+{
+    const bool hasValue = i + 1 < options.size();
+    if (options[i] == QLatin1String("--password") && hasValue) {
+        password.setGiven(options[++i].toLatin1());
+        return Taken::Yes;
+    }
+    if (options[i] == QLatin1String("--password-file") && hasValue) {
+        const QString path = options[++i];
+        QString error;
+        if (password.setFromFile(path, &error))
+            return Taken::Yes;
+        err << "kvmtconf-cli " << command << ": cannot read the password file " << path << ": " << error << Qt::endl;
+        return Taken::Bad;
+    }
+    return Taken::No;
+}
+
 // A configurator as the tool runs it: log lines on standard error, the
-// password from the command line.
+// password from its source.
 struct CliSession {
-    CliSession(QTextStream &err, const std::optional<QByteArray> &password, const QStringList &libraryDirs)
+    CliSession(QTextStream &err, PasswordSource &password, const QStringList &libraryDirs)
         : log(err)
         , tap(log)
         , prompts(err, password)
@@ -177,25 +216,32 @@ struct CliSession {
     Configurator configurator;
 };
 
-// One monitor run with the tracker: ExitOk once it is identified and read,
-// else the exit code that says why not.
+// One monitor run with the tracker: ExitOk once it is identified and read
+// (or only identified, with the "do not read" box ticked), else the exit
+// code that says why not.
 int takeUpTracker(CliSession &session, QTextStream &err);
+// Whether the read at connection got an answer for every key; says how many
+// it did not.
+bool readComplete(CliSession &session, QTextStream &err);
 
-int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
-    std::optional<QByteArray> password;
+    PasswordSource password(env.terminal);
     bool json = false;
     for (qsizetype i = 0; i < options.size(); ++i) {
-        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
-            password = options[++i].toLatin1();
-        } else if (options[i] == QLatin1String("--json")) {
+        const Taken taken = takePasswordOption("read", options, i, password, err);
+        if (taken == Taken::Bad)
+            return ExitUsage;
+        if (taken == Taken::Yes)
+            continue;
+        if (options[i] == QLatin1String("--json")) {
             json = true;
         } else {
             err << "kvmtconf-cli read: unknown option " << options[i] << Qt::endl;
             return ExitUsage;
         }
     }
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
     if (json) {
@@ -206,7 +252,17 @@ int commandRead(const QStringList &options, QTextStream &out, QTextStream &err, 
     } else {
         printMembers(session.configurator.settings(), out);
     }
-    return ExitOk;
+    return readComplete(session, err) ? ExitOk : ExitUnanswered;
+}
+
+bool readComplete(CliSession &session, QTextStream &err)
+{
+    const int unanswered = session.configurator.reader().lastUnanswered();
+    if (unanswered > 0) {
+        err << "kvmtconf-cli: the tracker left " << unanswered
+            << " settings unanswered; their values are not the tracker's" << Qt::endl;
+    }
+    return unanswered == 0;
 }
 
 int takeUpTracker(CliSession &session, QTextStream &err)
@@ -225,12 +281,29 @@ int takeUpTracker(CliSession &session, QTextStream &err)
         return ExitNoTracker;
     }
     if (prompts.passwordMissing()) {
-        err << "kvmtconf-cli: the tracker's settings are password-protected; give --password PIN" << Qt::endl;
+        err << "kvmtconf-cli: the tracker's settings are password-protected; give --password-file FILE, set "
+               "KVMT_PASSWORD or run on a terminal to be asked"
+            << Qt::endl;
         return ExitRefused;
     }
     if (prompts.closeRequested())
         return ExitRefused;
-    return ExitOk;
+    using Id = ConnectionMonitor::Identification;
+    switch (configurator.monitor().lastIdentification()) {
+    case Id::SettingsRead:
+    case Id::ReadSkipped:
+        return ExitOk;
+    case Id::NoProtectionAnswer:
+        err << "kvmtconf-cli: the tracker did not answer whether it is password-protected; its settings were not read"
+            << Qt::endl;
+        return ExitNotRead;
+    case Id::NoPasswordVerdict:
+        err << "kvmtconf-cli: the tracker gave no verdict on the password; its settings were not read" << Qt::endl;
+        return ExitNotRead;
+    default:
+        err << "kvmtconf-cli: the tracker's identification ended early; its settings were not read" << Qt::endl;
+        return ExitNotRead;
+    }
 }
 
 std::optional<CommTest> testNamed(const QString &name)
@@ -244,23 +317,26 @@ std::optional<CommTest> testNamed(const QString &name)
     return std::nullopt;
 }
 
-int commandTest(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+int commandTest(const QStringList &options, QTextStream &err, const CliEnv &env)
 {
     const std::optional<CommTest> test = options.isEmpty() ? std::nullopt : testNamed(options.first());
     if (!test) {
         err << "kvmtconf-cli test: name the test: smtp, sms or server" << Qt::endl;
         return ExitUsage;
     }
-    std::optional<QByteArray> password;
+    PasswordSource password(env.terminal);
     qint64 timeLimitMs = 300 * 1000;
     unsigned long intervalMs = CommunicationTests::kPollIntervalMs;
     for (qsizetype i = 1; i < options.size(); ++i) {
+        const Taken taken = takePasswordOption("test", options, i, password, err);
+        if (taken == Taken::Bad)
+            return ExitUsage;
+        if (taken == Taken::Yes)
+            continue;
         const QString &option = options[i];
         const bool hasValue = i + 1 < options.size();
         bool number = true;
-        if (option == QLatin1String("--password") && hasValue) {
-            password = options[++i].toLatin1();
-        } else if (option == QLatin1String("--time-limit") && hasValue) {
+        if (option == QLatin1String("--time-limit") && hasValue) {
             timeLimitMs = options[++i].toUInt(&number) * qint64(1000);
         } else if (option == QLatin1String("--interval") && hasValue) {
             intervalMs = options[++i].toUInt(&number);
@@ -273,9 +349,13 @@ int commandTest(const QStringList &options, QTextStream &err, const QStringList 
         }
     }
 
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
+    // The test sends the settings it needs from what was read: a key left
+    // unanswered would send the tracker a value it never held.
+    if (!readComplete(session, err))
+        return ExitUnanswered;
 
     // The window's poll timer, driven by hand: nothing else runs here, and a
     // tracker that never reports the end must not keep the tool for ever.
@@ -295,10 +375,19 @@ int commandTest(const QStringList &options, QTextStream &err, const QStringList 
             return ExitTimeLimit;
         }
     }
-    return tests.verdict(*test) == CommunicationTests::Verdict::Failed ? ExitTestFailed : ExitOk;
+    switch (tests.verdict(*test)) {
+    case CommunicationTests::Verdict::Passed:
+        return ExitOk;
+    case CommunicationTests::Verdict::Failed:
+        return ExitTestFailed;
+    case CommunicationTests::Verdict::None:
+        break;
+    }
+    err << "kvmtconf-cli: the tracker ended the test without telling whether it passed" << Qt::endl;
+    return ExitNoVerdict;
 }
 
-int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
     QString file;
     bool json = false;
@@ -318,7 +407,8 @@ int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, 
     }
     // No tracker is taken up: the file is read as before any tracker was
     // attached, so keys that only some firmware has are not looked up.
-    CliSession session(err, std::nullopt, libraryDirs);
+    PasswordSource noPassword({});
+    CliSession session(err, noPassword, env.libraryDirs);
     if (session.configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read)
         return ExitBadFile;
     if (json) {
@@ -332,14 +422,17 @@ int commandLoad(const QStringList &options, QTextStream &out, QTextStream &err, 
     return ExitOk;
 }
 
-// FILE and --password, in any order.
-bool fileAndPassword(const char *command, const QStringList &options, QString *file,
-                     std::optional<QByteArray> *password, QTextStream &err)
+// FILE and the password options, in any order.
+bool fileAndPassword(const char *command, const QStringList &options, QString *file, PasswordSource &password,
+                     QTextStream &err)
 {
     for (qsizetype i = 0; i < options.size(); ++i) {
-        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
-            *password = options[++i].toLatin1();
-        } else if (!options[i].startsWith(u'-') && file->isEmpty()) {
+        const Taken taken = takePasswordOption(command, options, i, password, err);
+        if (taken == Taken::Bad)
+            return false;
+        if (taken == Taken::Yes)
+            continue;
+        if (!options[i].startsWith(u'-') && file->isEmpty()) {
             *file = options[i];
         } else {
             err << "kvmtconf-cli " << command << ": unknown option " << options[i] << Qt::endl;
@@ -353,29 +446,37 @@ bool fileAndPassword(const char *command, const QStringList &options, QString *f
     return true;
 }
 
-int commandSave(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+int commandSave(const QStringList &options, QTextStream &err, const CliEnv &env)
 {
     QString file;
-    std::optional<QByteArray> password;
-    if (!fileAndPassword("save", options, &file, &password, err))
+    PasswordSource password(env.terminal);
+    if (!fileAndPassword("save", options, &file, password, err))
         return ExitUsage;
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
+    // A profile of a partial read would later write values the tracker
+    // never held into every tracker it is written to.
+    if (!readComplete(session, err)) {
+        err << "kvmtconf-cli save: " << file << " was not written" << Qt::endl;
+        return ExitUnanswered;
+    }
     // The window's save always adds the suffix; on a command line the name
-    // may already carry it.
-    if (file.endsWith(QLatin1String(".atc"), Qt::CaseInsensitive))
-        file.chop(4);
-    return session.configurator.profileFile().save(file) ? ExitOk : ExitNotWritten;
+    // may already carry it, in any case ("fleet.ATC" is another file than
+    // "fleet.atc" here).
+    ProfileFile &profiles = session.configurator.profileFile();
+    const bool saved = file.endsWith(QLatin1String(".atc"), Qt::CaseInsensitive) ? profiles.saveAs(file)
+                                                                                   : profiles.save(file);
+    return saved ? ExitOk : ExitNotWritten;
 }
 
-int commandWrite(const QStringList &options, QTextStream &err, const QStringList &libraryDirs)
+int commandWrite(const QStringList &options, QTextStream &err, const CliEnv &env)
 {
     QString file;
-    std::optional<QByteArray> password;
-    if (!fileAndPassword("write", options, &file, &password, err))
+    PasswordSource password(env.terminal);
+    if (!fileAndPassword("write", options, &file, password, err))
         return ExitUsage;
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
     // Loaded only now: the tracker's identity decides which keys the file
@@ -387,15 +488,18 @@ int commandWrite(const QStringList &options, QTextStream &err, const QStringList
     return session.log.errorCount() == errorsBefore ? ExitOk : ExitNotTaken;
 }
 
-int commandSummary(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandSummary(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
-    std::optional<QByteArray> password;
+    PasswordSource password(env.terminal);
     bool colours = isColourTerminal(out);
     bool json = false;
     for (qsizetype i = 0; i < options.size(); ++i) {
-        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
-            password = options[++i].toLatin1();
-        } else if (options[i] == QLatin1String("--colour")) {
+        const Taken taken = takePasswordOption("summary", options, i, password, err);
+        if (taken == Taken::Bad)
+            return ExitUsage;
+        if (taken == Taken::Yes)
+            continue;
+        if (options[i] == QLatin1String("--colour")) {
             colours = true;
         } else if (options[i] == QLatin1String("--json")) {
             json = true;
@@ -404,7 +508,7 @@ int commandSummary(const QStringList &options, QTextStream &out, QTextStream &er
             return ExitUsage;
         }
     }
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     // The connection builds the summary once, as the window's does; a radius
     // that is no integer is told on standard error then.
     std::optional<SettingsSummary> summary;
@@ -423,19 +527,22 @@ int commandSummary(const QStringList &options, QTextStream &out, QTextStream &er
     } else {
         printSummary(*summary, out, colours);
     }
-    return ExitOk;
+    return readComplete(session, err) ? ExitOk : ExitUnanswered;
 }
 
 // One raw command through the service console, as an engineer types it into
 // the window's console field.
-int commandConsole(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandConsole(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
-    std::optional<QByteArray> password;
+    PasswordSource password(env.terminal);
     std::optional<QString> command;
     for (qsizetype i = 0; i < options.size(); ++i) {
-        if (options[i] == QLatin1String("--password") && i + 1 < options.size()) {
-            password = options[++i].toLatin1();
-        } else if (!command && !options[i].isEmpty()) {
+        const Taken taken = takePasswordOption("console", options, i, password, err);
+        if (taken == Taken::Bad)
+            return ExitUsage;
+        if (taken == Taken::Yes)
+            continue;
+        if (!command && !options[i].isEmpty()) {
             command = options[i];
         } else {
             err << "kvmtconf-cli console: give one command (and --password PIN)" << Qt::endl;
@@ -446,7 +553,7 @@ int commandConsole(const QStringList &options, QTextStream &out, QTextStream &er
         err << "kvmtconf-cli console: give one command, e.g. \"NUMBER=?;\"" << Qt::endl;
         return ExitUsage;
     }
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     // The console needs the tracker identified and unlocked, not read: the
     // window's "do not read at connection" box, ticked for this session.
     session.configurator.settings().setChecked(F::cbReadSetup, true);
@@ -467,7 +574,7 @@ int commandConsole(const QStringList &options, QTextStream &out, QTextStream &er
     return ExitOk;
 }
 
-int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
     QStringList rest;
     bool json = false;
@@ -478,10 +585,10 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
             rest.append(option);
     }
     QString file;
-    std::optional<QByteArray> password;
-    if (!fileAndPassword("diff", rest, &file, &password, err))
+    PasswordSource password(env.terminal);
+    if (!fileAndPassword("diff", rest, &file, password, err))
         return ExitUsage;
-    CliSession session(err, password, libraryDirs);
+    CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
     // Keys the read got no answer for are known before the file's own
@@ -517,8 +624,13 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
 }
 
 struct ProvisionOptions {
+    explicit ProvisionOptions(const PasswordSource::Terminal &terminal)
+        : password(terminal)
+    {
+    }
     QString file;
-    std::optional<QByteArray> password;
+    // Asked at most once for the whole run, not once per tracker.
+    PasswordSource password;
     QList<qint32> serials;
     bool wait = false;
     int count = 0; // 0: no limit
@@ -527,7 +639,7 @@ struct ProvisionOptions {
 class Provisioner
 {
 public:
-    Provisioner(const ProvisionOptions &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+    Provisioner(ProvisionOptions &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
         : m_options(options)
         , m_out(out)
         , m_err(err)
@@ -608,6 +720,8 @@ private:
                 serial = session.configurator.settings().text(F::pSerial);
             if (taken == ExitRefused) {
                 result = QStringLiteral("refused");
+            } else if (taken == ExitNotRead) {
+                result = QStringLiteral("unread");
             } else if (taken != ExitOk) {
                 result = QStringLiteral("gone");
             } else {
@@ -635,7 +749,7 @@ private:
         m_out << serial << '\t' << result << '\t' << saved << '\t' << keys << Qt::endl;
     }
 
-    const ProvisionOptions &m_options;
+    ProvisionOptions &m_options;
     QTextStream &m_out;
     QTextStream &m_err;
     const QStringList &m_libraryDirs;
@@ -645,16 +759,19 @@ private:
     int m_failed = 0;
 };
 
-int commandProvision(const QStringList &options, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int commandProvision(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
 {
-    ProvisionOptions parsed;
+    ProvisionOptions parsed(env.terminal);
     for (qsizetype i = 0; i < options.size(); ++i) {
+        const Taken taken = takePasswordOption("provision", options, i, parsed.password, err);
+        if (taken == Taken::Bad)
+            return ExitUsage;
+        if (taken == Taken::Yes)
+            continue;
         const QString &option = options[i];
         const bool hasValue = i + 1 < options.size();
         bool good = true;
-        if (option == QLatin1String("--password") && hasValue) {
-            parsed.password = options[++i].toLatin1();
-        } else if (option == QLatin1String("--serial") && hasValue) {
+        if (option == QLatin1String("--serial") && hasValue) {
             const qint32 serial = parseSerialNumber(options[++i].toLatin1());
             good = serial != 0;
             parsed.serials.append(serial);
@@ -684,14 +801,16 @@ int commandProvision(const QStringList &options, QTextStream &out, QTextStream &
         err << "kvmtconf-cli provision: cannot read the profile file " << parsed.file << Qt::endl;
         return ExitBadFile;
     }
-    Provisioner provisioner(parsed, out, err, libraryDirs);
+    Provisioner provisioner(parsed, out, err, env.libraryDirs);
     return provisioner.run();
 }
 
 } // namespace
 
-int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, const QStringList &libraryDirs)
+int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, const QStringList &libraryDirs,
+           PasswordSource::Terminal terminal)
 {
+    const CliEnv env{libraryDirs, std::move(terminal)};
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         (arguments.isEmpty() ? err : out) << kUsage;
         return arguments.isEmpty() ? ExitUsage : ExitOk;
@@ -703,23 +822,23 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
         return ExitOk;
     }
     if (command == QLatin1String("read"))
-        return commandRead(options, out, err, libraryDirs);
+        return commandRead(options, out, err, env);
     if (command == QLatin1String("test"))
-        return commandTest(options, err, libraryDirs);
+        return commandTest(options, err, env);
     if (command == QLatin1String("load"))
-        return commandLoad(options, out, err, libraryDirs);
+        return commandLoad(options, out, err, env);
     if (command == QLatin1String("summary"))
-        return commandSummary(options, out, err, libraryDirs);
+        return commandSummary(options, out, err, env);
     if (command == QLatin1String("save"))
-        return commandSave(options, err, libraryDirs);
+        return commandSave(options, err, env);
     if (command == QLatin1String("write"))
-        return commandWrite(options, err, libraryDirs);
+        return commandWrite(options, err, env);
     if (command == QLatin1String("diff"))
-        return commandDiff(options, out, err, libraryDirs);
+        return commandDiff(options, out, err, env);
     if (command == QLatin1String("console"))
-        return commandConsole(options, out, err, libraryDirs);
+        return commandConsole(options, out, err, env);
     if (command == QLatin1String("provision"))
-        return commandProvision(options, out, err, libraryDirs);
+        return commandProvision(options, out, err, env);
     err << "kvmtconf-cli: unknown command " << command << "\n\n" << kUsage;
     return ExitUsage;
 }

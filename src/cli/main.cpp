@@ -16,5 +16,6 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     const QString exeDir = QCoreApplication::applicationDirPath();
     const QStringList libraryDirs = {exeDir, QDir(exeDir).filePath(QStringLiteral("../lib/kvmtconf"))};
-    return kvmt::runCli(QCoreApplication::arguments().mid(1), out, err, libraryDirs);
+    return kvmt::runCli(QCoreApplication::arguments().mid(1), out, err, libraryDirs,
+                        kvmt::PasswordSource::askOnTerminal);
 }

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,12 +28,14 @@ struct ToolRun {
     QString err;
 };
 
-ToolRun runTool(const QStringList &arguments, const QStringList &libraryDirs = {QStringLiteral(KVMT_TEST_BIN_DIR)})
+ToolRun runTool(const QStringList &arguments, const QStringList &libraryDirs = {QStringLiteral(KVMT_TEST_BIN_DIR)},
+                PasswordSource::Terminal terminal = {})
 {
     ToolRun run;
     QTextStream out(&run.out);
     QTextStream err(&run.err);
-    run.exitCode = runCli(arguments, out, err, libraryDirs);
+    // By default nobody is at a terminal to be asked.
+    run.exitCode = runCli(arguments, out, err, libraryDirs, std::move(terminal));
     out.flush();
     err.flush();
     return run;
@@ -93,8 +96,84 @@ TEST_F(CliTest, ProtectedTrackerTakesThePasswordFromTheCommandLine)
     // Without a password nothing is read, and the tool must not claim success.
     const ToolRun none = runTool({QStringLiteral("read")});
     EXPECT_EQ(none.exitCode, 5);
-    EXPECT_TRUE(none.err.contains(QStringLiteral("give --password PIN")));
+    EXPECT_TRUE(none.err.contains(QStringLiteral("give --password-file FILE")));
     EXPECT_TRUE(none.out.isEmpty());
+
+    // The sources no other local user can see: a file (its first line), the
+    // environment, and the terminal, asked once and only when needed.
+    QTemporaryDir dir;
+    QFile file(dir.filePath(QStringLiteral("pin")));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("1234\r\nignored\n");
+    file.close();
+    EXPECT_EQ(runTool({QStringLiteral("read"), QStringLiteral("--password-file"), file.fileName()}).exitCode, 0);
+    const ToolRun unreadable =
+        runTool({QStringLiteral("read"), QStringLiteral("--password-file"), dir.filePath(QStringLiteral("none"))});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_TRUE(unreadable.err.contains(QStringLiteral("cannot read the password file")));
+    int asked = 0;
+    const auto terminal = [&asked]() -> std::optional<QByteArray> {
+        ++asked;
+        return QByteArray("1234");
+    };
+    EXPECT_EQ(runTool({QStringLiteral("read")}, {QStringLiteral(KVMT_TEST_BIN_DIR)}, terminal).exitCode, 0);
+    EXPECT_EQ(asked, 1);
+    qputenv("KVMT_PASSWORD", "1234");
+    EXPECT_EQ(runTool({QStringLiteral("read")}, {QStringLiteral(KVMT_TEST_BIN_DIR)}, terminal).exitCode, 0);
+    qunsetenv("KVMT_PASSWORD");
+    EXPECT_EQ(asked, 1) << "the environment answers before the terminal is asked";
+    TrackerHome::instance().reset();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001501")));
+    EXPECT_EQ(runTool({QStringLiteral("read")}, {QStringLiteral(KVMT_TEST_BIN_DIR)}, terminal).exitCode, 0);
+    EXPECT_EQ(asked, 1) << "an open tracker asks for nothing";
+}
+
+// A tracker that falls short must never pass for one read in full.
+TEST_F(CliTest, EachWayATrackerFallsShortHasItsOwnExitAndLine)
+{
+    QTemporaryDir dir;
+    struct Case {
+        QStringList scenario;
+        QStringList arguments;
+        int exitCode;
+        const char *line;
+    };
+    const QString atc = dir.filePath(QStringLiteral("short.atc"));
+    const Case cases[] = {
+        // Old firmware that does not know the protection query is read in full.
+        {{QStringLiteral("no_cmd=SECURESETUP")}, {QStringLiteral("read")}, 0, ""},
+        {{QStringLiteral("silent=SECURESETUP")}, {QStringLiteral("read")}, 13, "its settings were not read"},
+        {{QStringLiteral("silent=SECURESETUP")}, {QStringLiteral("save"), atc}, 13, "its settings were not read"},
+        {{QStringLiteral("silent=SECURESETUP")}, {QStringLiteral("diff"), atc}, 13, "its settings were not read"},
+        {{QStringLiteral("protected=1"), QStringLiteral("silent=SECUREOFFTMP")},
+         {QStringLiteral("read"), QStringLiteral("--password"), QStringLiteral("1234")}, 13, "no verdict on the password"},
+        {{QStringLiteral("silent=SMTPTO3,SMSGATE")}, {QStringLiteral("read")}, 14, "left 2 settings unanswered"},
+        {{QStringLiteral("silent=SMTPTO3")}, {QStringLiteral("save"), atc}, 14, "was not written"},
+        {{QStringLiteral("silent=SMTPTO3")}, {QStringLiteral("summary")}, 14, "left 1 settings unanswered"},
+        {{QStringLiteral("[tests]"), QStringLiteral("sms=GSM:OK,ENDED:OK")},
+         {QStringLiteral("test"), QStringLiteral("sms"), QStringLiteral("--interval"), QStringLiteral("0")}, 15,
+         "without telling whether it passed"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.arguments.join(u' ').toStdString() + " / " + c.scenario.join(u' ').toStdString());
+        TrackerHome::instance().reset();
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), c.scenario));
+        const ToolRun run = runTool(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.line))) << run.err.toStdString();
+        EXPECT_FALSE(QFileInfo::exists(atc)) << "no file from a read that fell short";
+    }
+}
+
+TEST_F(CliTest, SaveKeepsTheSuffixAsTyped)
+{
+    QTemporaryDir dir;
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001500")));
+    for (const char *name : {"fleet.ATC", "plain", "double.atc"}) {
+        ASSERT_EQ(runTool({QStringLiteral("save"), dir.filePath(QString::fromLatin1(name))}).exitCode, 0);
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files, QDir::Name),
+              (QStringList{QStringLiteral("double.atc"), QStringLiteral("fleet.ATC"), QStringLiteral("plain.atc")}));
 }
 
 TEST_F(CliTest, UsageErrorsExitWithOne)
@@ -106,7 +185,7 @@ TEST_F(CliTest, UsageErrorsExitWithOne)
     EXPECT_EQ(runTool({QStringLiteral("read"), QStringLiteral("--bogus")}).exitCode, 1);
     const ToolRun help = runTool({QStringLiteral("--help")});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains(QStringLiteral("read [--password PIN]")));
+    EXPECT_TRUE(help.out.contains(QStringLiteral("read [--password-file FILE]")));
     EXPECT_TRUE(runTool({QStringLiteral("--version")}).out.startsWith(QStringLiteral("kvmtconf-cli 1.30")));
 }
 
@@ -363,11 +442,14 @@ TEST_F(CliTest, ProvisionGoesOnPastTrackersThatFail)
     TrackerHome::instance().plug(scenario(QStringLiteral("5001713"), QStringLiteral("KVMT-1.44"),
                                           {QStringLiteral("answer_limit=70")}));
     TrackerHome::instance().plug(scenario(QStringLiteral("5001714")));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001715"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silent=SECURESETUP")}));
 
     const ToolRun run = runTool({QStringLiteral("provision"), file});
     EXPECT_EQ(run.exitCode, 12);
     const QMap<QString, QString> results = resultLines(run.out);
-    ASSERT_EQ(results.size(), 4) << run.out.toStdString();
+    ASSERT_EQ(results.size(), 5) << run.out.toStdString();
+    EXPECT_EQ(results.value(QStringLiteral("5001715")), QStringLiteral("unread	not-saved	-"));
     EXPECT_EQ(results.value(QStringLiteral("5001711")), QStringLiteral("refused\tnot-saved\t-"));
     EXPECT_EQ(results.value(QStringLiteral("5001712")), QStringLiteral("failed\tsaved\tSERVERPASS"));
     EXPECT_TRUE(results.value(QStringLiteral("5001713")).startsWith(QStringLiteral("failed\tnot-saved\t")))
@@ -375,7 +457,7 @@ TEST_F(CliTest, ProvisionGoesOnPastTrackersThatFail)
     EXPECT_EQ(results.value(QStringLiteral("5001714")), QStringLiteral("ok\tsaved\t-"));
     EXPECT_EQ(flashLine(QStringLiteral("5001714"), QStringLiteral("GSMAPN=")), QStringLiteral("GSMAPN=fleet.apn"));
     EXPECT_TRUE(flashLine(QStringLiteral("5001711"), QStringLiteral("GSMAPN=")).isEmpty()) << "nothing stored";
-    EXPECT_TRUE(run.err.contains(QStringLiteral("1 of 4 trackers provisioned")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("1 of 5 trackers provisioned")));
 
     // With the password the protected one is provisioned and locked again.
     const ToolRun again = runTool({QStringLiteral("provision"), file, QStringLiteral("--serial"),

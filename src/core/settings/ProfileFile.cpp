@@ -116,7 +116,12 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
 
 bool ProfileFile::save(const QString &chosenName)
 {
-    m_writer.setSaveFileName(chosenName + kSuffix);
+    return saveAs(chosenName + kSuffix);
+}
+
+bool ProfileFile::saveAs(const QString &path)
+{
+    m_writer.setSaveFileName(path);
     // The write logs its own failure; the success line would then be false.
     if (!m_writer.writeSettings(true))
         return false;

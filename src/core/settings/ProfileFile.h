@@ -49,6 +49,8 @@ public:
     // also to a name that already ends in it: files are never overwritten by
     // a name that merely looks like theirs. Returns whether the file landed.
     bool save(const QString &chosenName);
+    // The same to exactly this path, for tools whose user typed the suffix.
+    bool saveAs(const QString &path);
 
     // The dialogs, as the person sees them. Filters are "description|pattern".
     static QString openTitle();
