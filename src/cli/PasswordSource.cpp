@@ -72,14 +72,14 @@ std::optional<QByteArray> PasswordSource::askOnTerminal()
     if (quiet) {
         termios silent = saved;
         silent.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &silent);
+        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
     }
     std::fputs("kvmtconf-cli: the tracker's password: ", stderr);
     std::fflush(stderr);
     char buffer[64] = {};
     const bool read = std::fgets(buffer, sizeof buffer, stdin) != nullptr;
     if (quiet)
-        tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     std::fputs("\n", stderr);
     const QByteArray line = firstLine(QByteArray(buffer));
     if (!read || line.isEmpty())
