@@ -120,10 +120,14 @@ bool WriteSequence::writeSettings(bool toFile)
         // typing limit (time, balance level, time-out) may run past the 203
         // characters a fixed command buffer would hold, and cutting them
         // would send the tracker a value nobody typed.
-        const QByteArray command = m_keys.command(key);
-        appendLine(command, KeyTable::name(key));
-        if (toTracker)
-            sendAndApplyEcho(key, command);
+        if (key == Key::CHANGEPROFILE && !profileInList()) {
+            leaveOutUnselectedProfile();
+        } else {
+            const QByteArray command = m_keys.command(key);
+            appendLine(command, KeyTable::name(key));
+            if (toTracker)
+                sendAndApplyEcho(key, command);
+        }
         if (key == Key::GSMPIN && m_settings.text(F::edPinCode) == noPinText())
             m_settings.setText(F::edPinCode, noPinShownText());
         progress.advance(openKeysFrom(index + 1, target) + closingExchanges);
@@ -160,6 +164,24 @@ void WriteSequence::appendLine(const QByteArray &line, const char *what)
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
                                                "Строка %1 не поместилась в буфер профиля и не будет записана в файл")
                        .arg(QString::fromLatin1(what)),
+                   LogError);
+}
+
+bool WriteSequence::profileInList() const
+{
+    const int index = m_settings.index(F::cbProfile);
+    return index >= 0 && index < m_settings.items(F::cbProfile).size();
+}
+
+void WriteSequence::leaveOutUnselectedProfile()
+{
+    // After an unplug the user-profile entries leave the list while their
+    // values stay shown: the selection then names no profile, and a number
+    // for it would make a file that switches trackers to a profile nobody
+    // chose. Treated as a line that did not fit: named, and no success.
+    m_linesLeftOut = true;
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                               "Профиль не выбран: строка CHANGEPROFILE не будет записана"),
                    LogError);
 }
 

@@ -63,6 +63,8 @@ private:
     int openKeysFrom(size_t first, Source target) const;
     void appendLine(const QByteArray &line, const char *what);
     void sendAndApplyEcho(Key key, const QByteArray &command);
+    bool profileInList() const;
+    void leaveOutUnselectedProfile();
     void saveConfig();
     bool writePasswordList();
     bool writeFile(const QString &path, const QByteArray &bytes,

@@ -263,6 +263,16 @@ TEST(WriteSequence, OverlongLinesAreReportedSentWholeAndLeftOutOfTheFile)
     EXPECT_TRUE(linesOf(readFile(path)).contains("CHANGEPROFILE=0;"));
     rig.settings.setText(F::edBalanceLevel, QStringLiteral("50"));
     EXPECT_TRUE(rig.writer.writeSettings(true));
+
+    // A user profile selected when the tracker was unplugged: its entry left
+    // the list, and no number may stand for it in a file.
+    rig.settings.setIndex(F::cbProfile, 5);
+    rig.settings.truncateItems(F::cbProfile, 5);
+    rig.log.clear();
+    EXPECT_FALSE(rig.writer.writeSettings(true));
+    EXPECT_FALSE(readFile(path).contains("CHANGEPROFILE="));
+    EXPECT_EQ(rig.errorLines(),
+              QStringList{QStringLiteral("Профиль не выбран: строка CHANGEPROFILE не будет записана")});
 }
 
 TEST(WriteSequence, UnwritableProfileFileIsReported)
