@@ -23,7 +23,8 @@ KeyFilterInstaller::KeyFilterInstaller(const SettingsBinder &binder, QObject *pa
 {
     for (int i = 0; i < kFieldCount; ++i) {
         const Field field = Field(i);
-        if (!keyFilterFor(field))
+        // Every edit of a text member: those without a filter still refuse ';'.
+        if (DeviceSettings::info(field).kind != FieldKind::Text)
             continue;
         if (auto *edit = qobject_cast<QLineEdit *>(binder.widgetFor(field))) {
             edit->installEventFilter(this);

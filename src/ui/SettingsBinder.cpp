@@ -1,5 +1,7 @@
 #include "ui/SettingsBinder.h"
 
+#include "profiles/KeyFilters.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -86,6 +88,12 @@ void SettingsBinder::bind(Field field, QWidget *widget)
         if (info.limit > 0)
             edit->setValidator(new TypingLimit(edit, info.limit, [this, field] { return m_settings.text(field).size(); }));
         connect(edit, &QLineEdit::textEdited, this, [this, field](const QString &text) {
+            if (refusesWhole(field, text)) {
+                refresh(field);
+                if (m_tellRefusal)
+                    m_tellRefusal(valueEndRefusal(captionFor(field)));
+                return;
+            }
             m_settings.setText(field, text);
         });
     } else if (auto *check = qobject_cast<QCheckBox *>(widget)) {
@@ -109,6 +117,27 @@ void SettingsBinder::bind(Field field, QWidget *widget)
         });
     }
     refresh(field);
+}
+
+QString SettingsBinder::captionFor(Field field) const
+{
+    const QWidget *widget = m_widgets[size_t(field)];
+    if (!widget || !widget->parentWidget())
+        return DeviceSettings::name(field);
+    // The pages put a field's caption on its row, to its left.
+    const QRect row = widget->geometry();
+    const QLabel *nearest = nullptr;
+    for (const QLabel *label : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        const QRect at = label->geometry();
+        const bool sameRow = at.center().y() >= row.top() && at.center().y() <= row.bottom();
+        if (sameRow && at.right() <= row.left() && (!nearest || at.right() > nearest->geometry().right()))
+            nearest = label;
+    }
+    QString caption = nearest ? nearest->text().trimmed() : QString();
+    caption.remove(u'&');
+    if (caption.endsWith(u':'))
+        caption.chop(1);
+    return caption.isEmpty() ? DeviceSettings::name(field) : caption;
 }
 
 void SettingsBinder::refresh(Field field)

@@ -25,6 +25,9 @@ public:
     // Called after the user picked an item of a list (the model is already
     // updated): the profile list starts a profile change.
     void onUserChoice(Field field, std::function<void()> action);
+    // Told the message when an edit arrives whole (a paste, a drop) holding
+    // what no value may hold; the field then keeps its value.
+    void onRefusedText(std::function<void(const QString &message)> tell) { m_tellRefusal = std::move(tell); }
     // Members that have a control in the window (tests check completeness).
     int boundCount() const;
     QWidget *widgetFor(Field field) const { return m_widgets[size_t(field)]; }
@@ -32,10 +35,13 @@ public:
 private:
     void bind(Field field, QWidget *widget);
     void refresh(Field field);
+    // The caption the person sees beside a field, else the field's name.
+    QString captionFor(Field field) const;
 
     DeviceSettings &m_settings;
     std::vector<QWidget *> m_widgets;
     std::vector<std::function<void()>> m_choiceActions;
+    std::function<void(const QString &)> m_tellRefusal;
 };
 
 } // namespace kvmt

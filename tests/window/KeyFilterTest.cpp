@@ -139,6 +139,28 @@ TEST_F(KeyFilterTest, PastedLettersAreNotFilteredAndReachTheRuleAsNoNumber)
     EXPECT_EQ(zone->text(), QStringLiteral("-12"));
 }
 
+TEST_F(KeyFilterTest, ASemicolonNeverEntersAValueTypedOrPasted)
+{
+    QLineEdit *password = edit("edAPNPass");
+    ASSERT_TRUE(password);
+    QTest::keyClicks(password, QStringLiteral("pa;ss"));
+    EXPECT_EQ(password->text(), QStringLiteral("pass"));
+    EXPECT_TRUE(prompts.messages.isEmpty()) << "dropped like any filtered key";
+
+    // Pasted whole: refused, the field keeps its value and is named.
+    QApplication::clipboard()->setText(QStringLiteral("x;y"));
+    QTest::keyClick(password, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(password->text(), QStringLiteral("pass"));
+    EXPECT_EQ(model().text(F::edAPNPass), QStringLiteral("pass"));
+    EXPECT_EQ(prompts.messages, QStringList{QStringLiteral("Значение поля «Пароль APN» не может содержать символ «;»")});
+
+    // The console's command line is the protocol itself.
+    QLineEdit *command = edit("edCmd");
+    ASSERT_TRUE(command);
+    QTest::keyClicks(command, QStringLiteral("NUMBER=?;"));
+    EXPECT_EQ(command->text(), QStringLiteral("NUMBER=?;"));
+}
+
 TEST_F(KeyFilterTest, InputMethodCommitsAreFilteredLikeKeys)
 {
     QLineEdit *minutes = edit("edSMSMin");

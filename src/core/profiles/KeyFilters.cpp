@@ -1,5 +1,7 @@
 #include "profiles/KeyFilters.h"
 
+#include <QCoreApplication>
+
 namespace kvmt {
 
 namespace {
@@ -9,6 +11,7 @@ constexpr KeyFilter kPhoneNumber{u"+"};
 constexpr KeyFilter kCoordinate{u".-"};
 constexpr KeyFilter kSigned{u"-"};
 constexpr KeyFilter kClock{u":,."};
+constexpr QChar kValueEnd = u';';
 
 } // namespace
 
@@ -70,8 +73,28 @@ const KeyFilter *keyFilterFor(Field field)
 
 bool acceptsTypedChar(Field field, QChar typed)
 {
+    // The console's command line is the one field where the person writes
+    // the protocol itself, ';' included.
+    if (typed == kValueEnd && field != F::edCmd)
+        return false;
     const KeyFilter *filter = keyFilterFor(field);
     return !filter || filter->accepts(typed);
+}
+
+bool refusesWhole(Field field, QStringView text)
+{
+    return field != F::edCmd && holdsValueEnd(text);
+}
+
+bool holdsValueEnd(QStringView text)
+{
+    return text.contains(kValueEnd);
+}
+
+QString valueEndRefusal(const QString &what)
+{
+    return QCoreApplication::translate("kvmt::KeyFilters", "Значение поля «%1» не может содержать символ «;»")
+        .arg(what);
 }
 
 } // namespace kvmt

@@ -34,11 +34,21 @@ private:
     QStringView m_extras;
 };
 
-// The field's filter; nullptr when the field takes any character.
+// The field's filter; nullptr when the field takes any character but ';'.
 const KeyFilter *keyFilterFor(Field field);
 
-// Whether a character typed into the field reaches it; true for a field
-// without a filter.
+// Whether a character typed into the field reaches it. A ';' reaches only
+// the console's command line: it ends a value for the tracker and in
+// profile files, so a value holding one would arrive cut and shift every
+// entry after it.
 bool acceptsTypedChar(Field field, QChar typed);
+
+// The same rule for text that arrives whole (a paste, a file): whether the
+// field must refuse it.
+bool refusesWhole(Field field, QStringView text);
+bool holdsValueEnd(QStringView text);
+// What the person is told when such text is refused; `what` names the
+// field as the person knows it.
+QString valueEndRefusal(const QString &what);
 
 } // namespace kvmt

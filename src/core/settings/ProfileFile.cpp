@@ -109,6 +109,11 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
     if (!whole)
         m_buffer.forgetLoaded();
     m_log.logEvent(tr("Чтение настроек из файла"), LogNotice);
+    // Loaded up to the ';' such a value would give a cut one; the entries
+    // after it still load.
+    if (const QByteArrayList cut = m_buffer.keysWithCutValues(); !cut.isEmpty())
+        refuse(tr("Значения %1 в файле содержат символ «;» и не загружены")
+                   .arg(QString::fromLatin1(cut.join(", "))));
     m_reader.readSettings(true);
     m_log.logEvent(tr("Настройки из файла считаны"), LogNotice);
     return whole ? LoadOutcome::Read : LoadOutcome::ShortRead;

@@ -38,26 +38,48 @@ bool SettingsBuffer::appendLine(QByteArrayView line)
     return true;
 }
 
-std::optional<QByteArray> SettingsBuffer::lookupKey(QByteArrayView key) const
+std::optional<SettingsBuffer::Entry> SettingsBuffer::entryAt(qsizetype at) const
 {
     const QByteArrayView loaded(m_data.constData(), m_loadedLength);
-    qsizetype entry = 0;
-    while (entry < loaded.size()) {
-        const qsizetype eq = loaded.indexOf('=', entry);
-        if (eq < 0)
+    if (at >= loaded.size())
+        return std::nullopt;
+    const qsizetype eq = loaded.indexOf('=', at);
+    if (eq < 0)
+        return std::nullopt;
+    const qsizetype semicolon = loaded.indexOf(';', eq + 1);
+    if (semicolon < 0)
+        return std::nullopt;
+    Entry entry{loaded.sliced(at, eq - at), loaded.sliced(eq + 1, semicolon - eq - 1), false, semicolon + 3};
+    const qsizetype lineEnd = loaded.indexOf(kLineEnd, semicolon);
+    if (lineEnd > semicolon + 1 && loaded[lineEnd - 1] == ';') {
+        entry.cut = true;
+        entry.next = lineEnd + kLineEnd.size();
+    }
+    return entry;
+}
+
+std::optional<QByteArray> SettingsBuffer::lookupKey(QByteArrayView key) const
+{
+    for (std::optional<Entry> entry = entryAt(0); entry; entry = entryAt(entry->next)) {
+        if (entry->key != key)
+            continue;
+        if (entry->cut)
             return std::nullopt;
-        const qsizetype semicolon = loaded.indexOf(';', eq + 1);
-        if (semicolon < 0)
-            return std::nullopt;
-        if (loaded.sliced(entry, eq - entry) == key) {
-            // Read as C text, as a reply's value is: a NUL ends it.
-            QByteArrayView value = loaded.sliced(eq + 1, semicolon - eq - 1);
-            const qsizetype nul = value.indexOf('\0');
-            return (nul < 0 ? value : value.first(nul)).toByteArray();
-        }
-        entry = semicolon + 3;
+        // Read as C text, as a reply's value is: a NUL ends it.
+        const qsizetype nul = entry->value.indexOf('\0');
+        return (nul < 0 ? entry->value : entry->value.first(nul)).toByteArray();
     }
     return std::nullopt;
+}
+
+QByteArrayList SettingsBuffer::keysWithCutValues() const
+{
+    QByteArrayList keys;
+    for (std::optional<Entry> entry = entryAt(0); entry; entry = entryAt(entry->next)) {
+        if (entry->cut)
+            keys.append(entry->key.toByteArray());
+    }
+    return keys;
 }
 
 } // namespace kvmt

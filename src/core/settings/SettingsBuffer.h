@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QByteArrayView>
 
 #include <optional>
@@ -48,9 +49,23 @@ public:
     // the front every time and never reads past loadedLength. The two bytes
     // after ';' are skipped unseen, so a file with one-byte line ends yields
     // only its first entry: files are written with CR LF and read the same.
+    // An entry whose line holds a later ';' (its value had one, as no value
+    // may) is no value: its key finds nothing, and the scan goes on at the
+    // next line instead of inside the rest of that value.
     std::optional<QByteArray> lookupKey(QByteArrayView key) const;
+    // The keys of such entries, in file order.
+    QByteArrayList keysWithCutValues() const;
 
 private:
+    struct Entry {
+        QByteArrayView key;
+        QByteArrayView value;
+        bool cut = false;
+        qsizetype next = 0;
+    };
+    // The entry at `at` in the loaded bytes; nullopt past the last one.
+    std::optional<Entry> entryAt(qsizetype at) const;
+
     QByteArray m_data;
     qsizetype m_loadedLength = 0;
     qsizetype m_fillLength = 0;

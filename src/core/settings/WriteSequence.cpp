@@ -120,10 +120,12 @@ bool WriteSequence::writeSettings(bool toFile)
         // typing limit (time, balance level, time-out) may run past the 203
         // characters a fixed command buffer would hold, and cutting them
         // would send the tracker a value nobody typed.
+        const QByteArray command = m_keys.command(key);
         if (key == Key::CHANGEPROFILE && !profileInList()) {
             leaveOutUnselectedProfile();
+        } else if (command.indexOf(';') != command.size() - 1) {
+            leaveOutCutValue(key);
         } else {
-            const QByteArray command = m_keys.command(key);
             appendLine(command, KeyTable::name(key));
             if (toTracker)
                 sendAndApplyEcho(key, command);
@@ -182,6 +184,18 @@ void WriteSequence::leaveOutUnselectedProfile()
     m_linesLeftOut = true;
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
                                                "Профиль не выбран: строка CHANGEPROFILE не будет записана"),
+                   LogError);
+}
+
+void WriteSequence::leaveOutCutValue(Key key)
+{
+    // A ';' ends a command: the tracker would store the value up to it and
+    // take the rest for another command, and a profile file would lose the
+    // entries after it. Neither sent nor saved, and said so.
+    m_linesLeftOut = true;
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                               "Значение %1 содержит символ «;» и не будет записано")
+                       .arg(QString::fromLatin1(KeyTable::name(key))),
                    LogError);
 }
 

@@ -65,6 +65,7 @@ private:
     void sendAndApplyEcho(Key key, const QByteArray &command);
     bool profileInList() const;
     void leaveOutUnselectedProfile();
+    void leaveOutCutValue(Key key);
     void saveConfig();
     bool writePasswordList();
     bool writeFile(const QString &path, const QByteArray &bytes,

@@ -67,5 +67,9 @@ TEST(KeyFilters, FieldsWithoutAFilterTakeAnyCharacter)
         EXPECT_EQ(keyFilterFor(field), nullptr) << DeviceSettings::name(field).toStdString();
         EXPECT_TRUE(acceptsTypedChar(field, QChar(u'ж')));
         EXPECT_TRUE(acceptsTypedChar(field, QChar(kCtrlX)));
+        // A value ends at ';': typed into a value it would cut it. The
+        // console writes the protocol itself.
+        EXPECT_EQ(acceptsTypedChar(field, QChar(u';')), field == F::edCmd);
     }
+    EXPECT_FALSE(acceptsTypedChar(F::edSMSNumber1, QChar(u';')));
 }

@@ -25,6 +25,17 @@ TEST(SettingsBuffer, LookupMatchesWholeKeysCaseSensitivelyAndTheFirstWins)
     EXPECT_EQ(lookup(file, "EMPTY"), QByteArray(""));
     EXPECT_EQ(lookup(file, "SMTPTO"), std::nullopt);
     EXPECT_EQ(lookup(file, "MISSING"), std::nullopt);
+
+    // A value that held a ';' is no value, and the entry after it is whole.
+    const QByteArray cut = "SMTPPASS=a;b;\r\nSMTPFROM=me;\r\nDEVNAME=x;y;z;\r\nGSMPIN=1;\r\n";
+    EXPECT_EQ(lookup(cut, "SMTPPASS"), std::nullopt);
+    EXPECT_EQ(lookup(cut, "SMTPFROM"), QByteArray("me"));
+    EXPECT_EQ(lookup(cut, "GSMPIN"), QByteArray("1"));
+    SettingsBuffer buffer;
+    buffer.load(cut);
+    EXPECT_EQ(buffer.keysWithCutValues(), (QByteArrayList{"SMTPPASS", "DEVNAME"}));
+    buffer.load(file);
+    EXPECT_EQ(buffer.keysWithCutValues(), QByteArrayList());
 }
 
 TEST(SettingsBuffer, SingleByteLineEndsLeaveOnlyTheFirstEntryReadable)

@@ -273,6 +273,19 @@ TEST(WriteSequence, OverlongLinesAreReportedSentWholeAndLeftOutOfTheFile)
     EXPECT_FALSE(readFile(path).contains("CHANGEPROFILE="));
     EXPECT_EQ(rig.errorLines(),
               QStringList{QStringLiteral("Профиль не выбран: строка CHANGEPROFILE не будет записана")});
+
+    // A ';' in a value, however it got there, would cut it: the key is
+    // neither sent nor saved, and the lines after it are whole.
+    rig.settings.setIndex(F::cbProfile, 0);
+    rig.settings.setText(F::edSMTPPass, QStringLiteral("se;cret"));
+    rig.log.clear();
+    rig.tracker.commands.clear();
+    rig.writer.writeSettings(false);
+    EXPECT_FALSE(readFile(rig.writer.autoCopyPath()).contains("SMTPPASS="));
+    EXPECT_TRUE(readFile(rig.writer.autoCopyPath()).contains("SMTPFROM="));
+    for (const QByteArray &command : rig.tracker.commands)
+        EXPECT_FALSE(command.startsWith("SMTPPASS")) << command.toStdString();
+    EXPECT_EQ(rig.errorLines(), QStringList{QStringLiteral("Значение SMTPPASS содержит символ «;» и не будет записано")});
 }
 
 TEST(WriteSequence, UnwritableProfileFileIsReported)
