@@ -117,6 +117,11 @@ TForm1::TForm1(Options options, QWidget *parent)
     }
     m_prompts = prompts;
     m_configurator = std::make_unique<Configurator>(*m_logPane, *prompts, options.libraryDirs);
+    if (m_ownPrompts) {
+        ConnectionMonitor &monitor = m_configurator->monitor();
+        static_cast<WindowPrompts &>(*m_ownPrompts)
+            .setModalHooks([&monitor] { monitor.holdRuns(); }, [&monitor] { monitor.releaseRuns(); });
+    }
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
     m_binder->onRefusedText([prompts](const QString &message) { prompts->showMessage(message); });
     new KeyFilterInstaller(*m_binder, this);

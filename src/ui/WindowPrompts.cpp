@@ -8,19 +8,49 @@
 
 namespace kvmt {
 
+class WindowPrompts::Modal
+{
+public:
+    explicit Modal(const WindowPrompts &prompts)
+        : m_prompts(prompts)
+    {
+        if (m_prompts.m_opened)
+            m_prompts.m_opened();
+    }
+    ~Modal()
+    {
+        if (m_prompts.m_closed)
+            m_prompts.m_closed();
+    }
+    Modal(const Modal &) = delete;
+    Modal &operator=(const Modal &) = delete;
+
+private:
+    const WindowPrompts &m_prompts;
+};
+
+void WindowPrompts::setModalHooks(std::function<void()> opened, std::function<void()> closed)
+{
+    m_opened = std::move(opened);
+    m_closed = std::move(closed);
+}
+
 void WindowPrompts::showError(const QString &caption, const QString &text)
 {
+    const Modal modal(*this);
     QMessageBox::critical(m_window, caption, text, QMessageBox::Ok);
 }
 
 void WindowPrompts::showMessage(const QString &text)
 {
+    const Modal modal(*this);
     QMessageBox::warning(m_window, m_window->windowTitle(), text, QMessageBox::Ok);
 }
 
 std::optional<QByteArray> WindowPrompts::askDevicePassword()
 {
     TFormPass &dialog = passwordDialog();
+    const Modal modal(*this);
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.enteredPassword();
@@ -35,6 +65,7 @@ void WindowPrompts::closeProgram()
 
 bool WindowPrompts::askYesNo(const QString &caption, const QString &text)
 {
+    const Modal modal(*this);
     return QMessageBox::question(m_window, caption, text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
@@ -77,12 +108,14 @@ std::optional<QString> chosen(const QString &name)
 std::optional<QString> WindowPrompts::askOpenFileName(const QString &title, const QString &filter,
                                                       const QString &initialName)
 {
+    const Modal modal(*this);
     return chosen(QFileDialog::getOpenFileName(m_window, title, initialName, toolkitFilter(filter)));
 }
 
 std::optional<QString> WindowPrompts::askSaveFileName(const QString &title, const QString &filter,
                                                       const QString &initialName)
 {
+    const Modal modal(*this);
     return chosen(QFileDialog::getSaveFileName(m_window, title, initialName, toolkitFilter(filter)));
 }
 

@@ -2,6 +2,7 @@
 
 #include "device/UserPrompts.h"
 
+#include <functional>
 #include <memory>
 
 class QWidget;
@@ -25,12 +26,21 @@ public:
                                            const QString &initialName) override;
     bool askYesNo(const QString &caption, const QString &text) override;
 
+    // Told when a box or dialog opens and when it closes: device notices
+    // must wait until the person is done with it.
+    void setModalHooks(std::function<void()> opened, std::function<void()> closed);
+
     ~WindowPrompts() override;
     // Made once, on first use, and shown again for every protected tracker.
     TFormPass &passwordDialog();
 
 private:
+    // Holds the hooks' pair around one modal box.
+    class Modal;
+
     QWidget *m_window;
+    std::function<void()> m_opened;
+    std::function<void()> m_closed;
     std::unique_ptr<TFormPass> m_passwordDialog;
 };
 

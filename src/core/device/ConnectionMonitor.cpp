@@ -89,18 +89,22 @@ void ConnectionMonitor::Timer5Timer()
 void ConnectionMonitor::devtimerTimer()
 {
     m_devtimer.stop();
-    // The password dialog keeps timers running; a run now would re-open the
-    // tracker under the identification. It comes when identification ends.
-    if (m_identifying) {
+    // A modal box or dialog keeps timers running: a run now would re-open the
+    // tracker under an identification, or open a box over a box. It comes
+    // when the run or the box that holds it ends.
+    if (m_inRun || m_holds > 0) {
         m_deferredRun = true;
         return;
     }
+    const QScopedValueRollback<bool> inRun(m_inRun, true);
     ++m_runCount;
 
     if (!m_link.library().load()) {
         // Once per absence: the timer stays off until the next notice.
         m_prompts.showError(QStringLiteral("Korvel Firmware Loader"),
                             tr("Драйвер устройств RW не установлен."));
+        // A notice that came while the box was open is taken up now.
+        resumeDeferred();
         emit runFinished();
         return;
     }
@@ -124,11 +128,27 @@ void ConnectionMonitor::devtimerTimer()
         connectNew();
     else if ((m_flags & LinkFlag::Connected) && !(m_flags & LinkFlag::Present))
         releaseLost();
+    resumeDeferred();
+    emit runFinished();
+}
+
+void ConnectionMonitor::holdRuns()
+{
+    ++m_holds;
+}
+
+void ConnectionMonitor::releaseRuns()
+{
+    if (m_holds > 0 && --m_holds == 0 && !m_inRun)
+        resumeDeferred();
+}
+
+void ConnectionMonitor::resumeDeferred()
+{
     if (m_deferredRun) {
         m_deferredRun = false;
         m_devtimer.start();
     }
-    emit runFinished();
 }
 
 void ConnectionMonitor::connectNew()
@@ -175,7 +195,6 @@ void ConnectionMonitor::releaseLost()
 
 void ConnectionMonitor::identifyDevice()
 {
-    const QScopedValueRollback<bool> identifying(m_identifying, true);
     m_outcome = Identification::Running;
     m_log.logEvent(tr("Чтение параметров"), LogSuccess);
 

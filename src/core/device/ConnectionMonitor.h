@@ -71,6 +71,12 @@ public:
     void setDeviceName(const QByteArray &name) { m_deviceName = name; }
 
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
+
+    // While a modal box or dialog of the window is open (held once per box),
+    // runs wait, as they wait for the run under way: one comes after the
+    // last box closes if a notice arrived meanwhile.
+    void holdRuns();
+    void releaseRuns();
     int runCount() const { return m_runCount; }
     Identification lastIdentification() const { return m_outcome; }
 
@@ -80,6 +86,7 @@ signals:
 
 private:
     void connectNew();
+    void resumeDeferred();
     void releaseLost();
 
     DeviceLink &m_link;
@@ -92,7 +99,8 @@ private:
     QTimer m_devtimer;
     QTimer m_timer5;
     QByteArray m_deviceName;
-    bool m_identifying = false;
+    bool m_inRun = false;
+    int m_holds = 0;
     bool m_deferredRun = false;
     Identification m_outcome = Identification::None;
     int m_runCount = 0;

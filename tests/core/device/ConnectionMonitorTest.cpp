@@ -136,6 +136,27 @@ TEST_F(MonitorTest, MissingLibraryIsReportedAndTheTimerStaysOff)
     QSignalSpy finished(&lonely, &ConnectionMonitor::runFinished);
     ASSERT_TRUE(finished.wait(2000));
     EXPECT_EQ(prompts.errors.size(), 2);
+
+    // Notices while the box is open open no box over it: one run follows
+    // when it is closed.
+    prompts.whileShowing = [&lonely] {
+        for (int i = 0; i < 3; ++i)
+            lonely.devtimerTimer();
+    };
+    lonely.devtimerTimer();
+    EXPECT_EQ(prompts.errors.size(), 3);
+    prompts.whileShowing = {};
+    EXPECT_TRUE(lonely.isRunPending());
+    ASSERT_TRUE(finished.wait(2000));
+    EXPECT_EQ(prompts.errors.size(), 4);
+
+    // A box of the window's own holds runs the same way until it closes.
+    lonely.holdRuns();
+    lonely.devtimerTimer();
+    EXPECT_EQ(prompts.errors.size(), 4);
+    lonely.releaseRuns();
+    ASSERT_TRUE(finished.wait(2000));
+    EXPECT_EQ(prompts.errors.size(), 5);
 }
 
 TEST_F(MonitorTest, BurstOfNoticesGivesOneRun)

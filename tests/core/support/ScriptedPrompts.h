@@ -15,8 +15,18 @@ namespace kvmt::test {
 class ScriptedPrompts final : public UserPrompts
 {
 public:
-    void showError(const QString &caption, const QString &text) override { errors.append({caption, text}); }
-    void showMessage(const QString &text) override { messages.append(text); }
+    void showError(const QString &caption, const QString &text) override
+    {
+        errors.append({caption, text});
+        if (whileShowing)
+            whileShowing();
+    }
+    void showMessage(const QString &text) override
+    {
+        messages.append(text);
+        if (whileShowing)
+            whileShowing();
+    }
     std::optional<QByteArray> askDevicePassword() override
     {
         ++passwordRequests;
@@ -61,8 +71,10 @@ public:
     QList<Error> questions;
     bool answerYes = false;
     std::optional<QByteArray> password;
-    // Runs while the password "dialog" is open, as timers would.
+    // Run while the password "dialog" or a message "box" is open, as
+    // timers would.
     std::function<void()> whileAsking;
+    std::function<void()> whileShowing;
     int passwordRequests = 0;
     int closeRequests = 0;
 };
