@@ -158,7 +158,8 @@ TForm1::~TForm1()
 
 WindowGeometry TForm1::currentGeometry() const
 {
-    return {y(), x(), width(), height()};
+    // Outer size: what the person sees and what MT.ini keeps.
+    return {y(), x(), frameGeometry().width(), frameGeometry().height()};
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -203,9 +204,12 @@ void TForm1::readProgramSettings()
     if (m_ownPrompts)
         static_cast<WindowPrompts &>(*m_ownPrompts).passwordDialog().setStoredTopLeft({stored.left, stored.top});
     // Sizes beyond the frame's limits are brought within them.
-    if (m_programSettings.stored.complete) {
-        move(stored.left, stored.top);
-        resize(stored.width, stored.height);
+    m_mainForm.emplace(m_programSettings.stored);
+    const QSize frame = frameGeometry().size() - size();
+    if (const std::optional<WindowGeometry> inside = m_mainForm->insideAtStart(frame.width(), frame.height())) {
+        move(inside->left, inside->top);
+        resize(inside->width, inside->height);
+        m_mainForm->startedAs({y(), x(), width(), height()});
     }
 }
 
@@ -233,7 +237,10 @@ void TForm1::FormDestroy()
     if (m_exeDir.isEmpty() || !m_settingsRead)
         return;
     // An unwritable folder leaves MT.ini as it was; the program ends anyway.
-    saveGeometryIfChanged(programSettingsPath(m_exeDir), currentGeometry(), m_programSettings.stored.geometry);
+    const QSize frame = frameGeometry().size() - size();
+    const WindowGeometry now = m_mainForm ? m_mainForm->atExit({y(), x(), width(), height()}, frame.width(), frame.height())
+                                          : currentGeometry();
+    saveGeometryIfChanged(programSettingsPath(m_exeDir), now, m_programSettings.stored.geometry);
 }
 
 void TForm1::connectServiceControls()

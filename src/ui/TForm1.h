@@ -105,6 +105,7 @@ private:
     bool m_consoleEnabled = false;
     QString m_exeDir;
     ProgramSettings m_programSettings;
+    std::optional<MainFormGeometry> m_mainForm;
     bool m_settingsRead = false;
     UserPrompts *m_prompts = nullptr;
     QStringList m_arguments;

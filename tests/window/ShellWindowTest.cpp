@@ -117,12 +117,14 @@ TEST_F(ShellWindowTest, TheServiceParameterShowsConsoleAndLogButton)
 
 TEST_F(ShellWindowTest, StoredGeometryIsAppliedAndAnUnchangedExitWritesNothing)
 {
-    writeIni("[COMMON]\nMainForm=40,30,723,700\n");
+    // The outer size, frame included (the inside is 723 wide, fixed).
+    writeIni("[COMMON]\nMainForm=40,30,727,700\n");
     TForm1 &w = create();
     w.show();
-    EXPECT_EQ(w.currentGeometry(), (WindowGeometry{40, 30, 723, 700}));
+    EXPECT_EQ(w.currentGeometry(), (WindowGeometry{40, 30, 727, 700}));
+    EXPECT_EQ(w.frameGeometry().size(), QSize(727, 700));
     window.reset();
-    EXPECT_EQ(ini(), QByteArray("[COMMON]\nMainForm=40,30,723,700\n"));
+    EXPECT_EQ(ini(), QByteArray("[COMMON]\nMainForm=40,30,727,700\n"));
 }
 
 TEST_F(ShellWindowTest, AMovedWindowIsWrittenAtExitAndThreeNumbersAreIgnored)
@@ -134,8 +136,9 @@ TEST_F(ShellWindowTest, AMovedWindowIsWrittenAtExitAndThreeNumbersAreIgnored)
     EXPECT_NE(design.top, 40) << "three numbers leave the layout's place";
     w.resize(723, 680);
     const WindowGeometry moved = w.currentGeometry();
+    EXPECT_EQ(moved.height, w.frameGeometry().height());
     window.reset();
-    EXPECT_EQ(ini(), QByteArray("[COMMON]\nMainForm=") + QStringLiteral("%1,%2,723,680\n").arg(moved.top).arg(moved.left).toLatin1());
+    EXPECT_EQ(ini(), QByteArray("[COMMON]\nMainForm=") + formatGeometry(moved).toLatin1() + '\n');
 }
 
 TEST_F(ShellWindowTest, NoFileIsCreatedWithCurrentGeometryAtExit)

@@ -71,6 +71,22 @@ ProgramSettings readProgramSettings(const QString &iniPath, bool systemIsRussian
     return settings;
 }
 
+std::optional<WindowGeometry> MainFormGeometry::insideAtStart(int frameWidth, int frameHeight)
+{
+    if (!m_stored.complete)
+        return std::nullopt;
+    const WindowGeometry &outer = m_stored.geometry;
+    m_startInside = WindowGeometry{outer.top, outer.left, outer.width - frameWidth, outer.height - frameHeight};
+    return m_startInside;
+}
+
+WindowGeometry MainFormGeometry::atExit(const WindowGeometry &inside, int frameWidth, int frameHeight) const
+{
+    if (m_startInside && inside == *m_startInside)
+        return m_stored.geometry;
+    return {inside.top, inside.left, inside.width + frameWidth, inside.height + frameHeight};
+}
+
 bool saveGeometryIfChanged(const QString &iniPath, const WindowGeometry &current, const WindowGeometry &stored)
 {
     if (current == stored)

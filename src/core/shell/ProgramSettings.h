@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace kvmt {
 
 // The main window's place and size as MT.ini keeps them: "top,left,width,height".
@@ -21,6 +23,34 @@ struct GeometryScan {
 };
 GeometryScan scanGeometry(const QString &text);
 QString formatGeometry(const WindowGeometry &geometry);
+
+// MainForm holds the window's outer size, frame included, while a window
+// is sized by its inside; the frame's width and height are what the window
+// system adds. The frame may be known only once the window is on screen,
+// so the exit compares the inside with what the start asked for: a window
+// neither moved nor resized is never written, and sizes do not creep by a
+// frame at every start.
+class MainFormGeometry
+{
+public:
+    explicit MainFormGeometry(const GeometryScan &stored)
+        : m_stored(stored)
+    {
+    }
+    // The inside to give the window at start, with the frame as known now;
+    // nothing when the stored value did not scan whole.
+    std::optional<WindowGeometry> insideAtStart(int frameWidth, int frameHeight);
+    // The inside the window really took (its limits may have changed it).
+    void startedAs(const WindowGeometry &inside) { m_startInside = inside; }
+    // What the exit compares with the stored value: the stored value itself
+    // when the window stands and measures as the start left it, else its
+    // outer geometry now.
+    WindowGeometry atExit(const WindowGeometry &inside, int frameWidth, int frameHeight) const;
+
+private:
+    GeometryScan m_stored;
+    std::optional<WindowGeometry> m_startInside;
+};
 
 // Interface languages by their Windows primary language numbers, which
 // tools of the maker's set understand too.

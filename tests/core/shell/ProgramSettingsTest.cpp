@@ -60,6 +60,27 @@ TEST(GeometryScan, ReadsAsScanfWould)
     EXPECT_EQ(scanGeometry(formatGeometry({-1, 2, 3, -4})).geometry, (WindowGeometry{-1, 2, 3, -4}));
 }
 
+TEST(MainFormGeometry, KeepsTheOuterSizeWithoutCreepingByAFrame)
+{
+    // A frame of 16 by 39 pixels, known at start or only once on screen.
+    for (const int frameAtStart : {39, 0}) {
+        SCOPED_TRACE(frameAtStart);
+        MainFormGeometry geometry(scanGeometry(QStringLiteral("40,30,723,700")));
+        const std::optional<WindowGeometry> inside = geometry.insideAtStart(frameAtStart ? 16 : 0, frameAtStart);
+        ASSERT_TRUE(inside);
+        EXPECT_EQ(*inside, (WindowGeometry{40, 30, frameAtStart ? 707 : 723, 700 - frameAtStart}));
+        // Left as it started: the stored value, so nothing is written.
+        EXPECT_EQ(geometry.atExit(*inside, 16, 39), (WindowGeometry{40, 30, 723, 700}));
+        // Resized: the outer size.
+        EXPECT_EQ(geometry.atExit({40, 30, 700, 600}, 16, 39), (WindowGeometry{40, 30, 716, 639}));
+    }
+    // Nothing whole to restore: the window keeps its layout, and the exit
+    // writes its outer size.
+    MainFormGeometry partial(scanGeometry(QStringLiteral("40,30,723")));
+    EXPECT_FALSE(partial.insideAtStart(16, 39));
+    EXPECT_EQ(partial.atExit({40, 30, 723, 700}, 16, 39), (WindowGeometry{40, 30, 739, 739}));
+}
+
 TEST(LanguageChoice, StoredNameFirstThenTheSystem)
 {
     EXPECT_EQ(chooseLanguageId(QStringLiteral("English"), true), LanguageEnglish);
