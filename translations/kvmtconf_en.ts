@@ -37,6 +37,10 @@
         <source>Пароль OK</source>
         <translation>Password OK</translation>
     </message>
+    <message>
+        <source>Трекер не ответил на пароль. Настройки не считаны</source>
+        <translation>The tracker did not answer the password. Settings not read</translation>
+    </message>
 </context>
 <context>
     <name>kvmt::DeviceSettings</name>
@@ -110,6 +114,13 @@
     <message>
         <source>&quot;%1&quot; не является целым числом</source>
         <translation>&quot;%1&quot; is not an integer</translation>
+    </message>
+</context>
+<context>
+    <name>kvmt::KeyFilters</name>
+    <message>
+        <source>Значение поля «%1» не может содержать символ «;»</source>
+        <translation>The value of the field "%1" cannot contain the character ";"</translation>
     </message>
 </context>
 <context>
@@ -231,6 +242,10 @@
         <source>Профиль настроек  сохранен в файле</source>
         <translation>Settings profile saved to the file</translation>
     </message>
+    <message>
+        <source>Значения %1 в файле содержат символ «;» и не загружены</source>
+        <translation>The values %1 in the file contain the character ";" and were not loaded</translation>
+    </message>
 </context>
 <context>
     <name>kvmt::ProfileLayout</name>
@@ -260,6 +275,13 @@
     <message>
         <source>Тип отладочной информации прочитан</source>
         <translation>Debug information type read</translation>
+    </message>
+</context>
+<context>
+    <name>kvmt::ReadSequence</name>
+    <message>
+        <source>Трекер заблокирован паролем: не считано настроек: %1</source>
+        <translation>The tracker is locked by its password: settings not read: %1</translation>
     </message>
 </context>
 <context>
@@ -1107,6 +1129,14 @@
     <message>
         <source>Не удалось записать файл %1</source>
         <translation>Cannot write the file %1</translation>
+    </message>
+    <message>
+        <source>Профиль не выбран: строка CHANGEPROFILE не будет записана</source>
+        <translation>No profile selected: the line CHANGEPROFILE will not be written</translation>
+    </message>
+    <message>
+        <source>Значение %1 содержит символ «;» и не будет записано</source>
+        <translation>The value %1 contains the character ";" and will not be written</translation>
     </message>
 </context>
 </TS>
