@@ -203,6 +203,22 @@ TEST_F(DeviceLibrary, LatencyBeyondTheTimeOutDeliversTheReplyLate)
     EXPECT_EQ(ask(h, "VERSION=?;"), "VERSION=KVMT-1.44;");
 }
 
+TEST_F(DeviceLibrary, AnUnansweredCommandCostsTheReadTimeOutAndAFaultNothing)
+{
+    using Clock = std::chrono::steady_clock;
+    const auto waited = [](RW_HANDLE h, const char *command) {
+        const Clock::time_point start = Clock::now();
+        EXPECT_EQ(ask(h, command), std::nullopt) << command;
+        return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count();
+    };
+    home.plug("0001-1.ini", scenario("silence_waits=1\nsilent=SMSGATE\nfault=silent\nfault_at=1"));
+    RW_HANDLE h = openFirst();
+    RW_SetTimeouts(h, 120, 120);
+    EXPECT_LT(waited(h, "SMSGATE=?;"), 120) << "an injected fault";
+    EXPECT_GE(waited(h, "SMSGATE=?;"), 120) << "a silent key, as the maker's library waits";
+    EXPECT_EQ(ask(h, "DEVNAME=?;"), "DEVNAME=KVMT;") << "the wait leaves nothing behind";
+}
+
 TEST_F(DeviceLibrary, SwitchingHomeUnplugsEverythingOfTheOldOne)
 {
     RW_HANDLE h = openFirst();

@@ -124,6 +124,7 @@ Scenario Scenario::fromIni(const IniFile &ini)
     text("master", s.master);
     if (auto n = number("latency_ms", 0, 60000))
         s.latencyMs = static_cast<unsigned>(*n);
+    flag("silence_waits", s.silenceWaits);
     if (auto v = ini.value("tracker", "silent"))
         s.silent = keySet(*v);
     if (auto v = ini.value("tracker", "wrong"))

@@ -36,6 +36,9 @@ struct Scenario
 
     // [tracker]: behaviour
     unsigned latencyMs = 0;
+    // A reply that never comes costs the reader its read time-out, as with
+    // the maker's library; off, silence is known at once (tests of logic).
+    bool silenceWaits = true;
     std::set<std::string> silent;
     std::set<std::string> wrong;
     std::set<std::string> noCmd;

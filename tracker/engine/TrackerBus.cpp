@@ -150,6 +150,7 @@ BusResult TrackerBus::write(HandleId handle, const std::string &bytes)
         const auto latency = std::chrono::milliseconds(device->tracker->scenario().latencyMs);
         device->replies.push_back({std::move(*answer), std::chrono::steady_clock::now() + latency});
     }
+    device->silenceInstant = !device->tracker->silenceWaits();
     return Ok;
 }
 
@@ -162,13 +163,18 @@ BusResult TrackerBus::read(HandleId handle, char *buffer, std::uint32_t capacity
     auto device = deviceOf(handle, result);
     if (!device)
         return result;
-    // A tracker that stays silent is known at once: nothing is waiting, so
-    // there is no reason to sit out the time-out.
-    if (device->replies.empty())
-        return NothingArrived;
-    const auto readyAt = device->replies.front().readyAt;
     const auto deadline = std::chrono::steady_clock::now()
                           + std::chrono::milliseconds(handles_[handle].readTimeoutMs);
+    if (device->replies.empty()) {
+        if (device->silenceInstant)
+            return NothingArrived;
+        // Nothing is coming: the read sits out its time-out, as the maker's
+        // library does, with the bus free for other handles meanwhile.
+        lock.unlock();
+        std::this_thread::sleep_until(deadline);
+        return NothingArrived;
+    }
+    const auto readyAt = device->replies.front().readyAt;
     if (readyAt > std::chrono::steady_clock::now()) {
         lock.unlock();
         std::this_thread::sleep_until(std::min(readyAt, deadline));

@@ -72,6 +72,10 @@ private:
         std::unique_ptr<DebugPort> port;
         std::deque<Pending> replies;
         bool present = true;
+        // A read that finds nothing queued returns at once instead of waiting
+        // out its time-out (the last command's silence was an injected fault,
+        // or the scenario asks for instant silence).
+        bool silenceInstant = false;
     };
     struct Handle
     {

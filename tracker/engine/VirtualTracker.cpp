@@ -233,6 +233,7 @@ std::optional<std::string> VirtualTracker::exchange(const std::string &command)
     if (vanished_)
         return std::nullopt;
     ++exchanges_;
+    silenceIsFault_ = faultActive();
     if (faultActive() && scenario_.fault == Fault::Unplug) {
         // Gone before the command arrived: nothing traced, nothing answered.
         vanished_ = true;

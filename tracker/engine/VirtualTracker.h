@@ -39,6 +39,10 @@ public:
     // The scenario's unplug fault has fired: the tracker is gone, and whoever
     // holds it must unplug it for everyone.
     bool vanished() const { return vanished_; }
+    // Whether the last command's missing answer makes its reader wait out
+    // the read time-out: a scenario's silence does, an injected fault's
+    // silence is known at once so that sweeps over every exchange stay fast.
+    bool silenceWaits() const { return scenario_.silenceWaits && !silenceIsFault_; }
     bool locked() const { return protection_ && !unlocked_; }
     bool inBootLoader() const { return bootLoader_; }
     int firmware() const { return firmware_; }
@@ -99,6 +103,7 @@ private:
     std::array<TestRun, 3> tests_;
     bool bootLoader_ = false;
     unsigned exchanges_ = 0;
+    bool silenceIsFault_ = false;
     bool vanished_ = false;
 };
 

@@ -69,8 +69,10 @@ QStringList TrackerHome::commands(const QString &serial) const
 
 QString scenario(const QString &serial, const QString &version, const QStringList &extra)
 {
+    // Tests of logic want silence known at once; the few tests of waiting
+    // itself turn silence_waits on again.
     QString text = QStringLiteral("[tracker]\nserial=%1\nversion=%2\naccelerometer=1\nprotected=0\n"
-                                  "password=1234\nmaster=ABCDEFGHIJKLMNOP\ntrace=1\n")
+                                  "password=1234\nmaster=ABCDEFGHIJKLMNOP\ntrace=1\nsilence_waits=0\n")
                        .arg(serial, version);
     for (const QString &line : extra)
         text += line + QLatin1Char('\n');
