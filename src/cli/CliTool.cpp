@@ -41,6 +41,7 @@ enum Exit : int {
     ExitNotRead = 13,
     ExitUnanswered = 14,
     ExitNoVerdict = 15,
+    ExitInterrupted = 16,
 };
 
 // What every command needs besides its options.
@@ -112,7 +113,9 @@ const char kUsage[] =
     "not take every setting, 11 the tracker did not answer the console\n"
     "command, 12 provision: at least one tracker was not provisioned, 13 the\n"
     "tracker was identified but its settings were not read, 14 the tracker\n"
-    "left settings unanswered, 15 the test ended without a verdict.\n";
+    "left settings unanswered, 15 the test ended without a verdict, 16\n"
+    "interrupted (Ctrl+C): the exchange in progress was finished, nothing\n"
+    "more was sent and no file was written.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -198,22 +201,45 @@ Taken takePasswordOption(const char *command, const QStringList &options, qsizet
 // A configurator as the tool runs it: log lines on standard error, the
 // password from its source.
 struct CliSession {
-    CliSession(QTextStream &err, PasswordSource &password, const QStringList &libraryDirs)
+    // Interruptible: Ctrl+C and SIGTERM end the sequence under way after
+    // the exchange in progress. Not for provisioning, which has its own
+    // handling of both, between trackers.
+    CliSession(QTextStream &err, PasswordSource &password, const QStringList &libraryDirs, bool interruptible = true)
         : log(err)
         , tap(log)
         , prompts(err, password)
         , configurator(tap, prompts, libraryDirs)
     {
+        if (interruptible)
+            stops.emplace(std::function<void()>{}, &configurator.stop());
     }
     // Leaves as the window does: a protected tracker is locked again.
-    ~CliSession() { closeSession(configurator.cdcLog(), configurator.link(), configurator.flags()); }
+    ~CliSession()
+    {
+        // Interrupted, the person is waiting: a tracker that stopped
+        // answering must not hold the tool for another full time-out.
+        if (configurator.stop().requested())
+            configurator.link().setTimeouts(kInterruptedCloseMs, kInterruptedCloseMs);
+        closeSession(configurator.cdcLog(), configurator.link(), configurator.flags());
+    }
+    static constexpr uint32_t kInterruptedCloseMs = 100;
     CliSession(const CliSession &) = delete;
     CliSession &operator=(const CliSession &) = delete;
+
+    bool interrupted(QTextStream &err)
+    {
+        if (!configurator.stop().requested())
+            return false;
+        err << "kvmtconf-cli: interrupted; the exchange in progress was finished and nothing more was sent"
+            << Qt::endl;
+        return true;
+    }
 
     StreamEventLog log;
     LogTap tap;
     CliPrompts prompts;
     Configurator configurator;
+    std::optional<StopSignals> stops;
 };
 
 // One monitor run with the tracker: ExitOk once it is identified and read
@@ -271,6 +297,8 @@ int takeUpTracker(CliSession &session, QTextStream &err)
     const CliPrompts &prompts = session.prompts;
     // One monitor run, straight away: no timers, no device notices.
     configurator.monitor().devtimerTimer();
+    if (session.interrupted(err))
+        return ExitInterrupted;
     if (!configurator.library().isLoaded()) {
         err << "kvmtconf-cli: the device access library (libKVUSB.so) could not be loaded: "
             << configurator.library().lastError() << Qt::endl;
@@ -364,7 +392,13 @@ int commandTest(const QStringList &options, QTextStream &err, const CliEnv &env)
     clock.start();
     tests.start(*test);
     for (;;) {
-        QThread::msleep(intervalMs);
+        // In slices, so that an interrupt is taken up within one.
+        QElapsedTimer slept;
+        slept.start();
+        while (slept.elapsed() < qint64(intervalMs) && !session.configurator.stop().requested())
+            QThread::msleep(std::min<unsigned long>(intervalMs, 20));
+        if (session.interrupted(err))
+            return ExitInterrupted;
         tests.poll(*test);
         if (!tests.isPolling(*test))
             break;
@@ -485,6 +519,8 @@ int commandWrite(const QStringList &options, QTextStream &err, const CliEnv &env
         return ExitBadFile;
     const int errorsBefore = session.log.errorCount();
     session.configurator.btSaveClick();
+    if (session.interrupted(err))
+        return ExitInterrupted;
     return session.log.errorCount() == errorsBefore ? ExitOk : ExitNotTaken;
 }
 
@@ -713,7 +749,7 @@ private:
         QString keys = QStringLiteral("-");
         bool ok = false;
         {
-            CliSession session(m_err, m_options.password, m_libraryDirs);
+            CliSession session(m_err, m_options.password, m_libraryDirs, false);
             session.configurator.monitor().setDeviceName(name);
             const int taken = takeUpTracker(session, m_err);
             if (session.configurator.isConnected())

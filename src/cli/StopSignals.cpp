@@ -1,5 +1,7 @@
 #include "cli/StopSignals.h"
 
+#include "settings/SequenceStop.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -12,11 +14,14 @@ namespace kvmt {
 namespace {
 
 int g_pipe[2] = {-1, -1};
+SequenceStop *g_sequence = nullptr;
 struct sigaction g_previousInt;
 struct sigaction g_previousTerm;
 
 extern "C" void onStopSignal(int)
 {
+    if (g_sequence)
+        g_sequence->request();
     const char byte = 1;
     // Async-signal-safe; a full pipe already holds a stop.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &byte, 1);
@@ -24,9 +29,10 @@ extern "C" void onStopSignal(int)
 
 } // namespace
 
-StopSignals::StopSignals(std::function<void()> onStop)
+StopSignals::StopSignals(std::function<void()> onStop, SequenceStop *sequence)
     : m_onStop(std::move(onStop))
 {
+    g_sequence = sequence;
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, g_pipe) != 0) {
         g_pipe[0] = g_pipe[1] = -1;
         return;
@@ -47,6 +53,7 @@ StopSignals::StopSignals(std::function<void()> onStop)
 
 StopSignals::~StopSignals()
 {
+    g_sequence = nullptr;
     if (g_pipe[0] < 0)
         return;
     ::sigaction(SIGINT, &g_previousInt, nullptr);

@@ -7,15 +7,19 @@ class QSocketNotifier;
 
 namespace kvmt {
 
+class SequenceStop;
+
 // SIGINT and SIGTERM turned into an event of the Qt event loop while an
 // instance lives: the handler only writes a byte to a pipe, and `onStop` runs
 // later from the loop, between two trackers, never in the middle of an
 // exchange. The previous handlers come back when the instance goes.
-// One instance at a time.
+// One instance at a time. A sequence running without the loop (a read in
+// a single command) is told at once through `sequence`, set from the
+// handler itself, and ends after the exchange in progress.
 class StopSignals
 {
 public:
-    explicit StopSignals(std::function<void()> onStop);
+    explicit StopSignals(std::function<void()> onStop, SequenceStop *sequence = nullptr);
     ~StopSignals();
     StopSignals(const StopSignals &) = delete;
     StopSignals &operator=(const StopSignals &) = delete;

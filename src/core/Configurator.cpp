@@ -34,6 +34,10 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     hooks.applyProfileLayout = [this] { m_profileLayout.applyProfileLayout(); };
     hooks.stopLogReader = [this] { m_cdcLog.stop(); };
     m_monitor.setHooks(std::move(hooks));
+    m_monitor.setStop(&m_stop);
+    m_reader.setStop(&m_stop);
+    m_writer.setStop(&m_stop);
+    m_tests.setStop(&m_stop);
     // A read the tracker did not answer in full is no backup to restore.
     m_reader.setTrackerReadDone([this](int unanswered) {
         if (unanswered == 0)

@@ -20,6 +20,7 @@
 #include "settings/ProfileFile.h"
 #include "settings/ReadHistory.h"
 #include "settings/ReadSequence.h"
+#include "settings/SequenceStop.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
 #include "settings/WriteSequence.h"
@@ -61,6 +62,9 @@ public:
     ReadHistory &history() { return m_history; }
     CdcLog &cdcLog() { return m_cdcLog; }
     CommandConsole &console() { return m_console; }
+    // Ends the read, write, identification or test under way after the
+    // exchange in progress.
+    SequenceStop &stop() { return m_stop; }
 
     // The program's folder: automatic profile copies and the "ATG" password
     // lists go there. Starts as the executable's folder when it is writable,
@@ -90,6 +94,7 @@ private:
     EventLog &m_log;
     UserPrompts &m_prompts;
     SteadyClock m_clock;
+    SequenceStop m_stop;
     DeviceLibrary m_library;
     DeviceLink m_link;
     DeviceSettings m_settings;

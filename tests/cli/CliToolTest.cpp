@@ -1,5 +1,7 @@
 // Protects kvmtconf-cli: its commands, outputs and exit codes.
 #include "cli/CliTool.h"
+#include "settings/ReadHistory.h"
+#include "shell/ExeDir.h"
 
 #include "TrackerFixture.h"
 
@@ -15,7 +17,9 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 using namespace kvmt;
 using namespace kvmt::test;
@@ -552,6 +556,34 @@ TEST_F(CliTest, ProvisionWaitEndsCleanlyOnAnInterrupt)
     EXPECT_EQ(idle.exitCode, 0);
     EXPECT_TRUE(idle.out.isEmpty());
     EXPECT_TRUE(idle.err.contains(QStringLiteral("0 of 0 trackers provisioned")));
+}
+
+// One of the few tests that wait: the tracker stops answering after its
+// identification, so every read sits out the library's time-out.
+TEST_F(CliTest, AnInterruptEndsACommandAfterTheExchangeInProgress)
+{
+    QTemporaryDir dir;
+    const QString atc = dir.filePath(QStringLiteral("stopped.atc"));
+    const QStringList hung = {QStringLiteral("silence_waits=1"), QStringLiteral("answer_limit=3")};
+    for (const QStringList &arguments : {QStringList{QStringLiteral("read")}, QStringList{QStringLiteral("save"), atc}}) {
+        SCOPED_TRACE(arguments.join(u' ').toStdString());
+        TrackerHome::instance().reset();
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001760"), QStringLiteral("KVMT-1.44"), hung));
+        std::thread interrupt([] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));
+            std::raise(SIGINT);
+        });
+        const ToolRun run = runTool(arguments);
+        interrupt.join();
+        EXPECT_EQ(run.exitCode, 16) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.contains(QStringLiteral("kvmtconf-cli: interrupted")));
+        EXPECT_TRUE(run.err.contains(QStringLiteral("error: Чтение остановлено: не считано настроек: ")));
+        // The read was stopped after its first key or so, long before its end.
+        EXPECT_LE(TrackerHome::instance().commands(QStringLiteral("5001760")).size(), 3 + 2 + 1);
+        EXPECT_FALSE(QFileInfo::exists(atc)) << "no partial file";
+        EXPECT_TRUE(ReadHistory::copies(programExeDir(), QStringLiteral("5001760")).isEmpty()) << "no backup";
+    }
 }
 
 TEST_F(CliTest, DiffListsExactlyTheKeysTheWriteWouldChange)

@@ -4,6 +4,7 @@
 #include "device/UserPrompts.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
+#include "settings/SequenceStop.h"
 
 #include "text/Cp1251.h"
 #include "text/Numbers.h"
@@ -208,6 +209,8 @@ void ConnectionMonitor::identifyDevice()
             m_log.logEvent(QStringLiteral("NUMBER = 0"), LogError);
     }
 
+    if (stoppedHere())
+        return;
     m_link.sendCommand("VERSION=?;");
     if (m_link.receiveReply() != 0) {
         m_log.logEvent(QStringLiteral("VERSION error"), LogError);
@@ -216,6 +219,8 @@ void ConnectionMonitor::identifyDevice()
         m_identity.firmwareVersion = parseFirmwareVersion(m_link.replyValue());
     }
 
+    if (stoppedHere())
+        return;
     m_link.sendCommand("SECURESETUP=?;");
     // Only a missing answer ends identification. Firmware that does not know
     // the query ("NO_CMD") has no protection to ask about: whatever arrived
@@ -256,6 +261,8 @@ void ConnectionMonitor::identifyDevice()
         m_log.logEvent(tr("Пароль OK"), LogSuccess);
     }
 
+    if (stoppedHere())
+        return;
     if (m_settings.isChecked(F::cbReadSetup)) {
         m_outcome = Identification::ReadSkipped;
         return;
@@ -263,6 +270,14 @@ void ConnectionMonitor::identifyDevice()
     m_outcome = Identification::SettingsRead;
     if (m_hooks.readSettings)
         m_hooks.readSettings();
+}
+
+bool ConnectionMonitor::stoppedHere()
+{
+    if (!m_stop || !m_stop->requested())
+        return false;
+    m_outcome = Identification::Stopped;
+    return true;
 }
 
 void ConnectionMonitor::applyFirmwareGates()

@@ -13,6 +13,7 @@ namespace kvmt {
 class DeviceLink;
 class DeviceSettings;
 class EventLog;
+class SequenceStop;
 class UserPrompts;
 
 // The program's main loop over the device link. A one-shot timer, restarted
@@ -45,6 +46,7 @@ public:
         PasswordNotGiven,
         NoPasswordVerdict,  // SECUREOFFTMP got no answer the tracker would give
         PasswordRefused,    // the program closes
+        Stopped,            // a stop was requested between two exchanges
     };
 
     ConnectionMonitor(DeviceLink &link, DeviceSettings &settings, EventLog &log, UserPrompts &prompts,
@@ -69,6 +71,9 @@ public:
     // then finds nothing present unless that name is listed. Empty (the
     // window's way): the first listed tracker.
     void setDeviceName(const QByteArray &name) { m_deviceName = name; }
+    // Identification ends after the exchange in progress once this is
+    // requested, without reading the settings.
+    void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
 
@@ -87,6 +92,8 @@ signals:
 private:
     void connectNew();
     void resumeDeferred();
+    // True, with the outcome set, when a stop ends identification here.
+    bool stoppedHere();
     void releaseLost();
 
     DeviceLink &m_link;
@@ -103,6 +110,7 @@ private:
     int m_holds = 0;
     bool m_deferredRun = false;
     Identification m_outcome = Identification::None;
+    const SequenceStop *m_stop = nullptr;
     int m_runCount = 0;
 };
 

@@ -60,6 +60,12 @@ int DeviceLink::openDevice(const QByteArray &name)
     return 0;
 }
 
+void DeviceLink::setTimeouts(uint32_t readMs, uint32_t writeMs)
+{
+    if (ready())
+        m_library.api().setTimeouts(m_handle, readMs, writeMs);
+}
+
 void DeviceLink::closeDevice()
 {
     if (m_library.isLoaded() && m_handle)

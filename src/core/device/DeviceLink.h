@@ -40,6 +40,9 @@ public:
     void closeDevice();
     bool hasHandle() const { return m_handle != nullptr; }
     RW_HANDLE handle() const { return m_handle; }
+    // The library's read and write time-outs for the open handle, until the
+    // next open sets the usual ones again.
+    void setTimeouts(uint32_t readMs, uint32_t writeMs);
 
     void sendCommand(const QByteArray &command) override;
     // 0 after a reply arrived; otherwise a non-zero code (see kMaxReportedWaitMs).

@@ -1,5 +1,7 @@
 #include "services/CommunicationTests.h"
 
+#include "settings/SequenceStop.h"
+
 #include "device/DeviceLink.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
@@ -138,6 +140,8 @@ void CommunicationTests::start(CommTest test)
     // No row stops the sequence and none logs an error: the test itself
     // tells whether the tracker can use what it holds.
     for (const SettingRow &row : s.rows) {
+        if (stopRequested(test))
+            return;
         m_link.sendCommand(QByteArray(row.key) + '=' + toCp1251(m_settings.text(row.field)) + ';');
         if (m_link.receiveReply() != 0 || isRefusal(m_link.replyKey()))
             continue;
@@ -149,14 +153,28 @@ void CommunicationTests::start(CommTest test)
             m_log.logEvent(QString::fromLatin1(row.confirmation), LogSuccess);
     }
 
+    if (stopRequested(test))
+        return;
     m_link.sendCommand(QByteArray(s.key) + "=1;");
     // The answer to the start tells nothing; the polls do.
     m_link.receiveRaw();
     timer(test).start();
 }
 
+bool CommunicationTests::stopRequested(CommTest test)
+{
+    if (!m_stop || !m_stop->requested())
+        return false;
+    timer(test).stop();
+    if (spec(test).holdsButton)
+        m_settings.setEnabled(spec(test).button, true);
+    return true;
+}
+
 void CommunicationTests::poll(CommTest test)
 {
+    if (stopRequested(test))
+        return;
     const TestSpec &s = spec(test);
     m_link.sendCommand(QByteArray(s.key) + "=?;");
     if (m_link.receiveRaw() != 0)

@@ -13,6 +13,7 @@ namespace kvmt {
 class DeviceLink;
 class DeviceSettings;
 class EventLog;
+class SequenceStop;
 
 // The tracker's own checks of its channels: a test e-mail, a test SMS, a
 // connection to the tracking server.
@@ -58,6 +59,10 @@ public:
 
     void start(CommTest test);
     void poll(CommTest test);
+    // A test's settings phase and polling end after the exchange in progress
+    // once this is requested; a test stopped before its start command is
+    // never started.
+    void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     bool isPolling(CommTest test) const { return timer(test).isActive(); }
     QTimer &timer(CommTest test) { return m_timers[size_t(test)]; }
@@ -75,6 +80,9 @@ private:
     std::array<QTimer, 3> m_timers;
     std::array<Verdict, 3> m_verdicts{};
     QByteArray m_lastTestStatus;
+    const SequenceStop *m_stop = nullptr;
+
+    bool stopRequested(CommTest test);
 };
 
 } // namespace kvmt

@@ -4,6 +4,7 @@
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
+#include "settings/SequenceStop.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
 
@@ -63,6 +64,14 @@ void ReadSequence::readSettings(bool fromFile)
     ProgressRun progress(m_progress, openKeysFrom(0, source));
     for (size_t index = 0; index < std::size(kReadOrder); ++index) {
         const Key key = kReadOrder[index];
+        if (!fromFile && m_stop && m_stop->requested()) {
+            const int notRead = openKeysFrom(index, source);
+            unanswered += notRead;
+            m_log.logEvent(QCoreApplication::translate("kvmt::ReadSequence", "Чтение остановлено: не считано настроек: %1")
+                               .arg(notRead),
+                           LogError);
+            break;
+        }
         if (key == Key::CHANGEPROFILE)
             setProfileEntryNames();
         // Gates are taken per key: ACCLEN, read first, decides the

@@ -10,6 +10,7 @@ class CommandChannel;
 class DeviceSettings;
 class EventLog;
 class KeyTable;
+class SequenceStop;
 class SettingsBuffer;
 struct TrackerIdentity;
 enum class Source;
@@ -34,8 +35,12 @@ public:
     using TrackerReadDone = std::function<void(int unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
 
-    // Keys the last read from the tracker left without a real answer.
+    // Keys the last read from the tracker left without a real answer,
+    // those a stop left unread included.
     int lastUnanswered() const { return m_lastUnanswered; }
+    // A read from the tracker ends after the exchange in progress once this
+    // is requested; the keys not reached are logged once.
+    void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     // Told key by key how far each run has got.
     void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
@@ -54,6 +59,7 @@ private:
     TrackerReadDone m_trackerReadDone;
     SequenceProgress m_progress;
     int m_lastUnanswered = 0;
+    const SequenceStop *m_stop = nullptr;
 };
 
 } // namespace kvmt

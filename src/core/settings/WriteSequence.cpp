@@ -4,6 +4,7 @@
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/ReadSequence.h"
+#include "settings/SequenceStop.h"
 #include "settings/SettingsBuffer.h"
 #include "text/Cp1251.h"
 
@@ -116,6 +117,17 @@ bool WriteSequence::writeSettings(bool toFile)
         const Key key = kWriteOrder[index];
         if (!m_keys.writeGateOpen(key, target))
             continue;
+        if (toTracker && stopRequested()) {
+            // Nothing stored and nothing kept: the tracker holds a part of
+            // the settings in RAM until it is written again or unplugged.
+            m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                                       "Запись остановлена: не записано настроек: %1")
+                               .arg(openKeysFrom(index, target)),
+                           LogError);
+            if (m_settings.text(F::edPinCode) == noPinText())
+                m_settings.setText(F::edPinCode, noPinShownText());
+            return false;
+        }
         // Commands are kept whole however long they get: the texts without a
         // typing limit (time, balance level, time-out) may run past the 203
         // characters a fixed command buffer would hold, and cutting them
@@ -135,6 +147,13 @@ bool WriteSequence::writeSettings(bool toFile)
         progress.advance(openKeysFrom(index + 1, target) + closingExchanges);
     }
     if (toTracker) {
+        // Stopped after the last key: the settings are sent but not stored.
+        if (stopRequested()) {
+            m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                                       "Запись остановлена: настройки не сохранены в трекере"),
+                           LogError);
+            return false;
+        }
         saveConfig();
         progress.advance(0);
     }
@@ -153,6 +172,8 @@ void WriteSequence::btSaveClick(ReadSequence &reader)
     if (!m_flags.testFlag(LinkFlag::Connected))
         return;
     writeSettings(false);
+    if (stopRequested())
+        return;
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
     reader.readSettings(false);
 }
@@ -167,6 +188,11 @@ void WriteSequence::appendLine(const QByteArray &line, const char *what)
                                                "Строка %1 не поместилась в буфер профиля и не будет записана в файл")
                        .arg(QString::fromLatin1(what)),
                    LogError);
+}
+
+bool WriteSequence::stopRequested() const
+{
+    return m_stop && m_stop->requested();
 }
 
 bool WriteSequence::profileInList() const

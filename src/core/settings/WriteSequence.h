@@ -16,6 +16,7 @@ namespace kvmt {
 class CommandChannel;
 class EventLog;
 class ReadSequence;
+class SequenceStop;
 class SettingsBuffer;
 
 // Turns the settings into one command per key, in a fixed order. Every
@@ -52,6 +53,9 @@ public:
     // Told key by key how far each write has got; a write to the tracker
     // counts the closing SAVECONFIG as its last exchange.
     void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
+    // A write ends after the exchange in progress once this is requested:
+    // no SAVECONFIG, no automatic copy, no password list, no read back.
+    void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     // The automatic copy and the password list of the tracker in pSerial;
     // empty while no program folder is set.
@@ -66,6 +70,7 @@ private:
     bool profileInList() const;
     void leaveOutUnselectedProfile();
     void leaveOutCutValue(Key key);
+    bool stopRequested() const;
     void saveConfig();
     bool writePasswordList();
     bool writeFile(const QString &path, const QByteArray &bytes,
@@ -81,6 +86,7 @@ private:
     QString m_saveFileName;
     bool m_linesLeftOut = false;
     bool m_saveFilePrivate = false;
+    const SequenceStop *m_stop = nullptr;
     SequenceProgress m_progress;
 };
 

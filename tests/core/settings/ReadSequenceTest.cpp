@@ -97,6 +97,26 @@ TEST(ReadSequence, SilentTrackerLogsOneErrorLinePerKeyExceptAccelerometer)
     EXPECT_EQ(snapshot(rig.settings), before);
 }
 
+TEST(ReadSequence, StopEndsAfterTheExchangeInProgressAndNamesWhatWasNotRead)
+{
+    SequenceRig rig;
+    rig.identify(5001500, 144);
+    rig.tracker.values["GSMAPN"] = "stopped.apn";
+    rig.stopAtCommand(3);
+    rig.reader.readSettings(false);
+    // The third exchange (GSMAPN) completes and is applied; nothing follows.
+    EXPECT_EQ(rig.tracker.commands.size(), 3);
+    EXPECT_EQ(rig.settings.text(F::edAPN), QStringLiteral("stopped.apn"));
+    const int left = int(kFullReadOrder.size()) - 3;
+    EXPECT_EQ(rig.errorLines(), QStringList{QStringLiteral("Чтение остановлено: не считано настроек: %1").arg(left)});
+    EXPECT_EQ(rig.reader.lastUnanswered(), left) << "a stopped read is no complete one";
+    // A file read does not exchange anything: a stop does not cut it.
+    rig.log.clear();
+    rig.buffer.load("GSMAPN=from.file;\r\n");
+    rig.reader.readSettings(true);
+    EXPECT_EQ(rig.settings.text(F::edAPN), QStringLiteral("from.file"));
+}
+
 TEST(ReadSequence, ProfileListFollowsTheFirmwareOfEachTracker)
 {
     SequenceRig rig;

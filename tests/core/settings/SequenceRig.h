@@ -18,6 +18,7 @@
 #include "settings/ReadSequence.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/TrackerIdentity.h"
+#include "settings/SequenceStop.h"
 #include "settings/WriteSequence.h"
 
 namespace kvmt::test {
@@ -35,10 +36,13 @@ public:
     QHash<QByteArray, QByteArray> rawReplies; // answer exactly this to a set
     bool locked = false;                      // every set answered DEVLOCK;
     QByteArrayList commands;
+    std::function<void(qsizetype sent)> onSend; // after each command, with the count so far
 
     void sendCommand(const QByteArray &command) override
     {
         commands.append(command);
+        if (onSend)
+            onSend(commands.size());
         m_pending = respond(command);
     }
     int receiveReply() override
@@ -146,8 +150,22 @@ struct SequenceRig {
     ReadSequence reader{tracker, buffer, keys, settings, identity, log};
     WriteSequence writer{tracker, buffer, keys, settings, flags, log};
     QTemporaryDir exeDir;
+    SequenceStop stop;
 
-    SequenceRig() { writer.setExeDir(exeDir.path()); }
+    SequenceRig()
+    {
+        writer.setExeDir(exeDir.path());
+        reader.setStop(&stop);
+        writer.setStop(&stop);
+    }
+    // A stop requested while the n-th command is on its way.
+    void stopAtCommand(qsizetype n)
+    {
+        tracker.onSend = [this, n](qsizetype sent) {
+            if (sent == n)
+                stop.request();
+        };
+    }
 
     // Identifies a tracker the way the connection monitor would.
     void identify(qint32 serial, quint32 firmware, int accelerometer = 1)

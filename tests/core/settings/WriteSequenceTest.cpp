@@ -288,6 +288,31 @@ TEST(WriteSequence, OverlongLinesAreReportedSentWholeAndLeftOutOfTheFile)
     EXPECT_EQ(rig.errorLines(), QStringList{QStringLiteral("Значение SMTPPASS содержит символ «;» и не будет записано")});
 }
 
+TEST(WriteSequence, StoppedSaveStoresNothingAndKeepsNoFiles)
+{
+    for (const qsizetype at : {qsizetype(5), qsizetype(52), qsizetype(53)}) {
+        SCOPED_TRACE(at);
+        SequenceRig rig;
+        rig.identify(5001500, 144);
+        rig.settings.setText(F::edPinCode, QStringLiteral("----"));
+        rig.stopAtCommand(at);
+        rig.writer.btSaveClick(rig.reader);
+        // The exchange in progress finishes and nothing follows it, not even
+        // the read back.
+        EXPECT_EQ(rig.tracker.commands.size(), at);
+        // Stopped during SAVECONFIG (the 53rd), the settings are stored and
+        // the files record them.
+        const bool stored = at == 53;
+        EXPECT_EQ(rig.tracker.sentKeys().contains("SAVECONFIG"), stored);
+        EXPECT_EQ(QFile::exists(rig.writer.autoCopyPath()), stored);
+        EXPECT_EQ(QFile::exists(rig.writer.passwordListPath()), stored);
+        const QStringList stopped{at < 52 ? QStringLiteral("Запись остановлена: не записано настроек: %1").arg(52 - at)
+                                          : QStringLiteral("Запись остановлена: настройки не сохранены в трекере")};
+        EXPECT_EQ(rig.errorLines(), stored ? QStringList() : stopped);
+        EXPECT_EQ(rig.settings.text(F::edPinCode), QStringLiteral("----")) << "the no-PIN dashes are shown again";
+    }
+}
+
 TEST(WriteSequence, UnwritableProfileFileIsReported)
 {
     SequenceRig rig;
