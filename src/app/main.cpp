@@ -47,6 +47,7 @@ int main(int argc, char *argv[])
         options.libraryDirs = {programDir, QDir(programDir).filePath(QStringLiteral("../lib/kvmtconf"))};
         options.arguments = QApplication::arguments().mid(1);
         options.exeDir = kvmt::programExeDir();
+        options.turnWhileWaiting = true;
         // Installed before any window exists: every caption is translated
         // as it is created.
         const int languageId = kvmt::startupLanguage(options.exeDir);

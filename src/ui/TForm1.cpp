@@ -1,6 +1,7 @@
 #include "ui/TForm1.h"
 
 #include "device/DeviceChangeWatcher.h"
+#include "device/TurningWait.h"
 #include "shell/CommandLine.h"
 #include "shell/Language.h"
 #include "shell/LogPortSearch.h"
@@ -28,10 +29,12 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
@@ -47,7 +50,10 @@ constexpr int kLogMinHeight = 124;
 constexpr int kLogMaxHeight = 205;
 // The progress bar sits between the check box and the log button, which
 // cmd mode shows; both keep their places.
-constexpr QRect kProgressBarGeometry(243, 465, 104, 17);
+constexpr QRect kProgressBarGeometry(243, 465, 70, 17);
+constexpr QRect kStopGeometry(316, 462, 38, 24);
+// How soon a close that waited for a stop tries again.
+constexpr int kCloseRetryMs = 20;
 
 using pages::pixelFont;
 
@@ -122,12 +128,21 @@ TForm1::TForm1(Options options, QWidget *parent)
         static_cast<WindowPrompts &>(*m_ownPrompts)
             .setModalHooks([&monitor] { monitor.holdRuns(); }, [&monitor] { monitor.releaseRuns(); });
     }
+    if (options.turnWhileWaiting)
+        m_configurator->link().setWaiter(waitTurning);
+    qApp->installEventFilter(this);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
     m_binder->onRefusedText([prompts](const QString &message) { prompts->showMessage(message); });
     new KeyFilterInstaller(*m_binder, this);
     connectDeviceServices();
     connectProfileCommands();
     connectProgressBar();
+    connect(m_stop, &QPushButton::clicked, this, &TForm1::requestStop);
+    // Between two exchanges (a test's polls) Esc reaches the window as a
+    // shortcut; during one, holdsBackInput() takes it.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TForm1::requestStop);
+    connect(&m_configurator->tests(), &CommunicationTests::pollingChanged, this, &TForm1::showStop);
 
     if (options.watchDevices) {
         m_watcher = std::make_unique<DeviceChangeWatcher>();
@@ -220,6 +235,14 @@ void TForm1::showVersionCaption()
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
+    // Closed in the middle of an exchange: the sequence stops first, then
+    // the window closes as usual, once nothing of it is left on the stack.
+    if (m_configurator->link().isWaiting()) {
+        requestStop();
+        event->ignore();
+        QTimer::singleShot(kCloseRetryMs, this, &QWidget::close);
+        return;
+    }
     FormClose();
     QMainWindow::closeEvent(event);
 }
@@ -282,9 +305,60 @@ void TForm1::runConsoleCommand()
     m_configurator->console().send(m_configurator->settings().text(F::edCmd));
 }
 
+bool TForm1::sequenceRunning() const
+{
+    return m_configurator->link().isWaiting() || m_progressShown || m_configurator->tests().isAnyPolling();
+}
+
+void TForm1::requestStop()
+{
+    if (sequenceRunning())
+        m_configurator->stop().request();
+}
+
+void TForm1::showStop()
+{
+    m_stop->setVisible(m_progressShown || m_configurator->tests().isAnyPolling());
+}
+
+bool TForm1::holdsBackInput(QObject *watched, QEvent *event)
+{
+    if (!m_configurator || !m_configurator->link().isWaiting())
+        return false;
+    switch (event->type()) {
+    case QEvent::KeyPress:
+        if (static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+            requestStop();
+        return true;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return watched != m_stop;
+    case QEvent::Shortcut:
+        // Esc arrives as the window's shortcut when the keyboard goes
+        // through the shortcut map first.
+        if (static_cast<QShortcutEvent *>(event)->key() == QKeySequence(Qt::Key_Escape))
+            requestStop();
+        return true;
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::DragEnter:
+    case QEvent::DragMove:
+    case QEvent::Drop:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Up and Down in the console's field recall the commands sent before.
 bool TForm1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (holdsBackInput(watched, event))
+        return true;
     if (event->type() == QEvent::KeyPress && watched->objectName() == u"edCmd") {
         const int key = static_cast<QKeyEvent *>(event)->key();
         CommandHistory &history = m_configurator->console().history();
@@ -415,6 +489,12 @@ void TForm1::buildButtonRow(QWidget *central)
     progress->setTextVisible(false);
     progress->hide();
 
+    m_stop = new QPushButton(tr("Стоп"), central);
+    m_stop->setObjectName(QStringLiteral("btStop"));
+    m_stop->setGeometry(kStopGeometry);
+    m_stop->setToolTip(tr("Остановить после текущего обмена (Esc)"));
+    m_stop->hide();
+
     auto *openLog = new QPushButton(tr("Открыть Log"), central);
     openLog->setObjectName(QStringLiteral("btOpenLog"));
     openLog->setGeometry(357, 462, 75, 25);
@@ -433,10 +513,12 @@ void TForm1::connectProgressBar()
     // event loop, so the bar is painted on the spot. Processing events here
     // instead would let clicks and timers into the middle of a read.
     SequenceProgress progress;
-    progress.started = [bar](int total) {
+    progress.started = [this, bar](int total) {
         bar->setRange(0, std::max(total, 1));
         bar->setValue(0);
         bar->show();
+        m_progressShown = true;
+        showStop();
         bar->repaint();
     };
     progress.advanced = [bar](int done, int total) {
@@ -444,7 +526,11 @@ void TForm1::connectProgressBar()
         bar->setValue(done);
         bar->repaint();
     };
-    progress.finished = [bar] { bar->hide(); };
+    progress.finished = [this, bar] {
+        bar->hide();
+        m_progressShown = false;
+        showStop();
+    };
     m_configurator->reader().setProgress(progress);
     m_configurator->writer().setProgress(progress);
 }
@@ -471,9 +557,11 @@ void TForm1::connectDeviceServices()
             connect(button, &QAbstractButton::clicked, this, handler);
     };
     CommunicationTests &tests = m_configurator->tests();
-    onClick("btTestSMTP", [&tests] { tests.btTestSMTPClick(); });
-    onClick("btTestSMS", [&tests] { tests.btTestSMSClick(); });
-    onClick("btSrvTest", [&tests] { tests.btSrvTestClick(); });
+    // A Stop pressed for an earlier sequence does not stop the next one.
+    SequenceStop &stop = m_configurator->stop();
+    onClick("btTestSMTP", [&tests, &stop] { stop.clear(); tests.btTestSMTPClick(); });
+    onClick("btTestSMS", [&tests, &stop] { stop.clear(); tests.btTestSMSClick(); });
+    onClick("btSrvTest", [&tests, &stop] { stop.clear(); tests.btSrvTestClick(); });
     PasswordProtection &protection = m_configurator->protection();
     onClick("btOnOffPIN", [&protection] { protection.btOnOffPINClick(); });
     onClick("btChangePIN", [&protection] { protection.btChangePINClick(); });
@@ -489,7 +577,10 @@ void TForm1::connectProfileCommands()
     Configurator &core = *m_configurator;
     onAction("N4", [&core] { core.N4Click(); });
     onAction("N5", [&core] { core.N5Click(); });
-    m_binder->onUserChoice(F::cbProfile, [&core] { core.cbProfileChange(); });
+    m_binder->onUserChoice(F::cbProfile, [&core] {
+        core.stop().clear();
+        core.cbProfileChange();
+    });
     // PageControl1Change: every switch between the top-level pages rebuilds
     // the summary, whichever page is shown.
     connect(m_pages, &QTabWidget::currentChanged, this, [&core] { core.buildSettingsSummary(); });
@@ -498,7 +589,10 @@ void TForm1::connectProfileCommands()
         if (auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name)))
             connect(button, &QAbstractButton::clicked, this, handler);
     };
-    onClick("btSave", [&core] { core.btSaveClick(); });
+    onClick("btSave", [&core] {
+        core.stop().clear();
+        core.btSaveClick();
+    });
     onClick("btDefaultSetup", [&core] { core.btDefaultSetupClick(); });
 }
 

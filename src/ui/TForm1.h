@@ -11,6 +11,7 @@
 
 class QAction;
 class QTextEdit;
+class QPushButton;
 class QTabWidget;
 
 namespace kvmt {
@@ -40,6 +41,10 @@ public:
         // The program's folder (MT.ini, automatic profile copies); empty:
         // no MT.ini is read or written, as in tests.
         QString exeDir = {};
+        // Library calls wait on a worker thread while the window keeps
+        // painting (the program); off, they block it (tests that script
+        // what happens when).
+        bool turnWhileWaiting = false;
     };
 
     explicit TForm1(Options options, QWidget *parent = nullptr);
@@ -69,6 +74,15 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // Stop and Esc: the sequence under way ends after the exchange in
+    // progress. Nothing runs, nothing to stop.
+    void requestStop();
+    bool sequenceRunning() const;
+    void showStop();
+    // While an exchange is waited for, the person's input goes nowhere but
+    // to Stop (and Esc): nothing may change under a sequence or start
+    // another inside it.
+    bool holdsBackInput(QObject *watched, QEvent *event);
     void FormShow();
     void FormClose();
     void FormDestroy();
@@ -96,6 +110,8 @@ private:
 
     QTextEdit *m_log = nullptr;
     QTabWidget *m_pages = nullptr;
+    QPushButton *m_stop = nullptr;
+    bool m_progressShown = false;
     std::unique_ptr<LogPane> m_logPane;
     std::unique_ptr<UserPrompts> m_ownPrompts;
     std::unique_ptr<Configurator> m_configurator;

@@ -7,6 +7,11 @@
 #include "TrackerFixture.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 #include <QImage>
 #include <QPixmap>
 #include <QProgressBar>
@@ -141,6 +146,50 @@ TEST_F(ProgressBarTest, SaveShowsTheWriteThenTheReadBackAndEndsHidden)
     expectOneRunKeyByKey(samples, starts[1], samples.size());
 }
 
+// One of the few tests that wait: a tracker that stops answering after its
+// read, with a short time-out, while the window waits on a worker thread.
+TEST_F(ProgressBarTest, AHungTrackerLeavesTheWindowPaintingAndEscStopsTheSave)
+{
+    QTemporaryDir exeDir;
+    TForm1::Options options{{QStringLiteral(KVMT_TEST_BIN_DIR)}, &prompts, false};
+    options.turnWhileWaiting = true;
+    options.exeDir = exeDir.path();
+    TForm1 turning(options);
+    turning.show();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silence_waits=1"), QStringLiteral("answer_limit=56")}));
+    turning.configurator().monitor().devtimerTimer();
+    ASSERT_TRUE(turning.configurator().isConnected());
+    turning.configurator().link().setTimeouts(60, 60);
+    auto *stop = turning.findChild<QPushButton *>(QStringLiteral("btStop"));
+    auto *sms = turning.findChild<QCheckBox *>(QStringLiteral("cbSentSMS"));
+    ASSERT_TRUE(stop && sms);
+    const bool smsBefore = turning.configurator().settings().isChecked(F::cbSentSMS);
+
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+    ticker.start(10);
+    bool stopShown = false;
+    QTimer::singleShot(150, [&] {
+        stopShown = stop->isVisible();
+        QTest::mouseClick(sms, Qt::LeftButton); // held back: nothing changes under a write
+        QTest::keyClick(&turning, Qt::Key_Escape);
+    });
+    turning.findChild<QPushButton *>(QStringLiteral("btSave"))->click();
+    ticker.stop();
+
+    EXPECT_GT(ticks, 5) << "the window's loop turned while the tracker was waited for";
+    EXPECT_TRUE(stopShown);
+    EXPECT_FALSE(stop->isVisible());
+    EXPECT_EQ(turning.configurator().settings().isChecked(F::cbSentSMS), smsBefore);
+    const QStringList sent = TrackerHome::instance().commands(QStringLiteral("5001500"));
+    EXPECT_FALSE(sent.contains(QStringLiteral("SAVECONFIG=1;")));
+    EXPECT_LT(sent.size(), 56 + 20) << "stopped long before the write's end";
+    EXPECT_FALSE(QFile::exists(turning.configurator().writer().autoCopyPath()));
+    EXPECT_TRUE(turning.logPane()->toPlainText().contains(QStringLiteral("Запись остановлена: не записано настроек: ")));
+}
+
 TEST_F(ProgressBarTest, SitsInTheButtonRowWithoutCoveringItsControls)
 {
     const QRect place = bar->geometry();
@@ -149,7 +198,7 @@ TEST_F(ProgressBarTest, SitsInTheButtonRowWithoutCoveringItsControls)
     EXPECT_LE(place.bottom(), 487);
     EXPECT_LE(place.right(), window.centralWidget()->width());
     // btOpenLog counts although hidden: the service parameter shows it.
-    for (const char *name : {"cbReadSetup", "btOpenLog", "btSave"}) {
+    for (const char *name : {"cbReadSetup", "btOpenLog", "btSave", "btStop"}) {
         auto *control = window.findChild<QWidget *>(QString::fromLatin1(name));
         ASSERT_NE(control, nullptr) << name;
         EXPECT_FALSE(place.intersects(control->geometry())) << name;

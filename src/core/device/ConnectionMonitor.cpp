@@ -97,6 +97,12 @@ void ConnectionMonitor::devtimerTimer()
         m_deferredRun = true;
         return;
     }
+    // Under another sequence's exchange (a Save, a test): its own end does
+    // not know about the monitor, so the run simply comes again later.
+    if (m_link.isWaiting()) {
+        m_devtimer.start();
+        return;
+    }
     const QScopedValueRollback<bool> inRun(m_inRun, true);
     ++m_runCount;
 
@@ -154,6 +160,9 @@ void ConnectionMonitor::resumeDeferred()
 
 void ConnectionMonitor::connectNew()
 {
+    // A stop meant the previous tracker's sequence, not this one's.
+    if (m_stop)
+        m_stop->clear();
     m_flags |= LinkFlag::Connected;
     identifyDevice();
     applyFirmwareGates();

@@ -73,7 +73,7 @@ public:
     void setDeviceName(const QByteArray &name) { m_deviceName = name; }
     // Identification ends after the exchange in progress once this is
     // requested, without reading the settings.
-    void setStop(const SequenceStop *stop) { m_stop = stop; }
+    void setStop(SequenceStop *stop) { m_stop = stop; }
 
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
 
@@ -110,7 +110,7 @@ private:
     int m_holds = 0;
     bool m_deferredRun = false;
     Identification m_outcome = Identification::None;
-    const SequenceStop *m_stop = nullptr;
+    SequenceStop *m_stop = nullptr;
     int m_runCount = 0;
 };
 

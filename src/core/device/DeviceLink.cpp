@@ -79,7 +79,21 @@ void DeviceLink::sendCommand(const QByteArray &command)
     if (!ready())
         return;
     uint32_t written = 0;
-    m_library.api().write(m_handle, command.constData(), uint32_t(command.size()), &written);
+    const RW_HANDLE handle = m_handle;
+    const DeviceApi &api = m_library.api();
+    wait([&] { api.write(handle, command.constData(), uint32_t(command.size()), &written); });
+}
+
+void DeviceLink::wait(const std::function<void()> &call)
+{
+    if (!m_waiter) {
+        call();
+        return;
+    }
+    const bool outer = m_waiting;
+    m_waiting = true;
+    m_waiter(call);
+    m_waiting = outer;
 }
 
 int DeviceLink::readOnce(QByteArray *into)
@@ -89,7 +103,10 @@ int DeviceLink::readOnce(QByteArray *into)
         return -1;
     std::vector<char> buffer(kReadCapacity + 1, '\0');
     uint32_t bytesRead = 0;
-    const int result = m_library.api().readNotTimeOut(m_handle, buffer.data(), kReadCapacity, &bytesRead);
+    int result = 0;
+    const RW_HANDLE handle = m_handle;
+    const DeviceApi &api = m_library.api();
+    wait([&] { result = api.readNotTimeOut(handle, buffer.data(), kReadCapacity, &bytesRead); });
     // Never trust a count beyond what we offered.
     bytesRead = std::min(bytesRead, kReadCapacity);
     into->append(buffer.data(), qsizetype(bytesRead));

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QList>
 
+#include <functional>
+
 #include "device/CommandChannel.h"
 #include "device/DeviceLibrary.h"
 #include "device/MonotonicClock.h"
@@ -29,6 +31,16 @@ public:
     DeviceLink(DeviceLibrary &library, const MonotonicClock &clock);
 
     DeviceLibrary &library() { return m_library; }
+
+    // How a command's write and its reply's read are waited for. Without
+    // one they run right here; the window hands them to a worker thread and
+    // keeps painting meanwhile (see waitTurning). Calls still run one at a
+    // time and in order.
+    using Waiter = std::function<void(const std::function<void()> &call)>;
+    void setWaiter(Waiter waiter) { m_waiter = std::move(waiter); }
+    // True while a write or read is being waited for: whatever the wait lets
+    // run meanwhile (timers, repaints) must not start an exchange of its own.
+    bool isWaiting() const { return m_waiting; }
 
     // Listing and opening, for the connection monitor. Each returns the
     // library's result (0 = success); with no library loaded, -1.
@@ -62,6 +74,7 @@ private:
     bool ready() const { return m_library.isLoaded() && m_handle; }
     // One read of at most kReadCapacity bytes; returns the library's result.
     int readOnce(QByteArray *into);
+    void wait(const std::function<void()> &call);
 
     DeviceLibrary &m_library;
     const MonotonicClock &m_clock;
@@ -70,6 +83,8 @@ private:
     QByteArray m_rawReply;
     QByteArray m_replyKey;
     QByteArray m_replyValue;
+    Waiter m_waiter;
+    bool m_waiting = false;
 };
 
 } // namespace kvmt

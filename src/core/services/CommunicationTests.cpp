@@ -159,6 +159,7 @@ void CommunicationTests::start(CommTest test)
     // The answer to the start tells nothing; the polls do.
     m_link.receiveRaw();
     timer(test).start();
+    emit pollingChanged();
 }
 
 bool CommunicationTests::stopRequested(CommTest test)
@@ -168,12 +169,16 @@ bool CommunicationTests::stopRequested(CommTest test)
     timer(test).stop();
     if (spec(test).holdsButton)
         m_settings.setEnabled(spec(test).button, true);
+    emit pollingChanged();
     return true;
 }
 
 void CommunicationTests::poll(CommTest test)
 {
     if (stopRequested(test))
+        return;
+    // A tick during another exchange's wait: the next tick asks instead.
+    if (m_link.isWaiting())
         return;
     const TestSpec &s = spec(test);
     m_link.sendCommand(QByteArray(s.key) + "=?;");
@@ -212,6 +217,7 @@ void CommunicationTests::poll(CommTest test)
         if (s.holdsButton)
             m_settings.setEnabled(s.button, true);
         timer(test).stop();
+        emit pollingChanged();
     }
 }
 

@@ -72,6 +72,14 @@ public:
     // stage for the next poll of any test.
     const QByteArray &lastTestStatus() const { return m_lastTestStatus; }
     Verdict verdict(CommTest test) const { return m_verdicts[size_t(test)]; }
+    bool isAnyPolling() const
+    {
+        return isPolling(CommTest::Smtp) || isPolling(CommTest::Sms) || isPolling(CommTest::Server);
+    }
+
+signals:
+    // A test started or stopped polling: the window offers Stop meanwhile.
+    void pollingChanged();
 
 private:
     DeviceLink &m_link;
