@@ -120,7 +120,7 @@
     <name>kvmt::KeyFilters</name>
     <message>
         <source>Значение поля «%1» не может содержать символ «;»</source>
-        <translation>The value of the field "%1" cannot contain the character ";"</translation>
+        <translation>The value of the field &quot;%1&quot; cannot contain the character &quot;;&quot;</translation>
     </message>
 </context>
 <context>
@@ -244,7 +244,7 @@
     </message>
     <message>
         <source>Значения %1 в файле содержат символ «;» и не загружены</source>
-        <translation>The values %1 in the file contain the character ";" and were not loaded</translation>
+        <translation>The values %1 in the file contain the character &quot;;&quot; and were not loaded</translation>
     </message>
 </context>
 <context>
@@ -282,6 +282,10 @@
     <message>
         <source>Трекер заблокирован паролем: не считано настроек: %1</source>
         <translation>The tracker is locked by its password: settings not read: %1</translation>
+    </message>
+    <message>
+        <source>Чтение остановлено: не считано настроек: %1</source>
+        <translation>Read stopped: settings not read: %1</translation>
     </message>
 </context>
 <context>
@@ -1089,6 +1093,14 @@
         <source>Сохранить </source>
         <translation>Save </translation>
     </message>
+    <message>
+        <source>Стоп</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>Остановить после текущего обмена (Esc)</source>
+        <translation>Stop after the exchange in progress (Esc)</translation>
+    </message>
 </context>
 <context>
     <name>kvmt::TForm2</name>
@@ -1136,7 +1148,15 @@
     </message>
     <message>
         <source>Значение %1 содержит символ «;» и не будет записано</source>
-        <translation>The value %1 contains the character ";" and will not be written</translation>
+        <translation>The value %1 contains the character &quot;;&quot; and will not be written</translation>
+    </message>
+    <message>
+        <source>Запись остановлена: не записано настроек: %1</source>
+        <translation>Write stopped: settings not written: %1</translation>
+    </message>
+    <message>
+        <source>Запись остановлена: настройки не сохранены в трекере</source>
+        <translation>Write stopped: the settings were not stored in the tracker</translation>
     </message>
 </context>
 </TS>
