@@ -77,7 +77,10 @@ set(KVMT_PACKAGE_MAINTAINER "KVMTConf maintainers <maintainers@users.noreply.c-s
 # one source are the same bytes.
 find_program(KVMT_GZIP gzip REQUIRED)
 function(kvmt_gzip_install source output destination component)
+    # Ninja makes an output's folder itself; Make does not.
+    get_filename_component(folder ${output} DIRECTORY)
     add_custom_command(OUTPUT ${output}
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${folder}
         COMMAND sh -c "\"$0\" -9nc \"$1\" > \"$2\"" ${KVMT_GZIP} ${source} ${output}
         DEPENDS ${source}
         VERBATIM)
