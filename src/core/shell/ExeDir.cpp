@@ -43,6 +43,11 @@ bool folderIsWritable(const QString &dir)
 
 QString programExeDir()
 {
+    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
+    if (!named.isEmpty()) {
+        QDir().mkpath(named);
+        return named;
+    }
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
     if (chosen == dataDir)

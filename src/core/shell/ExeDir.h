@@ -14,7 +14,8 @@ QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable);
 
 // The same for the running program; the data folder is created when it is
-// chosen. Needs a QCoreApplication.
+// chosen. Needs a QCoreApplication. KVMT_DATA_DIR, when set, names the
+// folder outright (tests, a second set of settings on one account).
 QString programExeDir();
 
 // Whether a file can be created in `dir`: tried, not guessed from the mode

@@ -3,6 +3,10 @@
 // not even when run as root.
 #include "shell/ExeDir.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace kvmt;
@@ -16,4 +20,13 @@ TEST(ExeDir, InstalledProgramUsesTheDataFolderEvenWhereItCouldWrite)
     // Portable installs elsewhere keep everything beside the program.
     for (const char *portable : {"/opt/kvmtconf", "/home/u/kvmtconf", "/usrlocal/bin", "/binaries", "/srv/usr/bin"})
         EXPECT_EQ(chooseExeDir(QString::fromLatin1(portable), data, writable), QString::fromLatin1(portable)) << portable;
+
+    // Named outright, made when missing: the test programs' own folder.
+    const QByteArray before = qgetenv("KVMT_DATA_DIR");
+    QTemporaryDir scratch;
+    const QString named = scratch.filePath(QStringLiteral("named/data"));
+    qputenv("KVMT_DATA_DIR", QFile::encodeName(named));
+    EXPECT_EQ(programExeDir(), named);
+    EXPECT_TRUE(QFileInfo(named).isDir());
+    qputenv("KVMT_DATA_DIR", before);
 }
