@@ -68,5 +68,3 @@ void BM_ReplySplit(benchmark::State &state)
 BENCHMARK(BM_ReplySplit);
 
 } // namespace
-
-BENCHMARK_MAIN();
