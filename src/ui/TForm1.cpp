@@ -31,6 +31,7 @@
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
+#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -200,7 +201,11 @@ void TForm1::FormShow()
     }
     model.setIndex(F::cbProfile, 5);
     m_configurator->applyProfileLayout();
-    m_pages->setCurrentIndex(0);
+    {
+        // The program's own choice of page is no person's: no summary.
+        const QSignalBlocker quiet(m_pages);
+        m_pages->setCurrentIndex(0);
+    }
     if (auto *setup = findChild<QTabWidget *>(QStringLiteral("pcSetup")))
         setup->setCurrentIndex(0);
 }
@@ -581,8 +586,9 @@ void TForm1::connectProfileCommands()
         core.stop().clear();
         core.cbProfileChange();
     });
-    // PageControl1Change: every switch between the top-level pages rebuilds
-    // the summary, whichever page is shown.
+    // PageControl1Change: every switch the person makes between the
+    // top-level pages rebuilds the summary, whichever page is shown; the
+    // program's own switches are made with the signal blocked.
     connect(m_pages, &QTabWidget::currentChanged, this, [&core] { core.buildSettingsSummary(); });
     connect(&core, &Configurator::summaryBuilt, this, &TForm1::showSummary);
     const auto onClick = [this](const char *name, auto handler) {

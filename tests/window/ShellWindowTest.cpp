@@ -93,7 +93,11 @@ TEST_F(ShellWindowTest, ShowingSetsCaptionProfileAndFirstPages)
 {
     TForm1 &w = create();
     w.findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentIndex(3);
+    w.findChild<QTabWidget *>(QStringLiteral("PageControl1"))->setCurrentIndex(2);
+    int summaries = 0;
+    QObject::connect(&w.configurator(), &Configurator::summaryBuilt, [&summaries] { ++summaries; });
     w.show();
+    EXPECT_EQ(summaries, 0) << "the program's own page choice builds no summary";
     EXPECT_EQ(w.windowTitle(), QStringLiteral("KVMTConf %1.%2").arg(KVMT_VERSION_MAJOR).arg(KVMT_VERSION_MINOR));
     EXPECT_EQ(control<QComboBox>("cbProfile")->currentIndex(), 5);
     EXPECT_EQ(control<QTabWidget>("PageControl1")->currentIndex(), 0);

@@ -5,6 +5,7 @@
 
 #include "device/UserPrompts.h"
 #include "profiles/ProfileLayout.h"
+#include "text/Numbers.h"
 
 #include <QCoreApplication>
 
@@ -29,31 +30,6 @@ constexpr std::array kRuledFields{
     F::edAccActMinBeg,  F::edAccActHourEnd, F::edAccActMinEnd, F::edAccSenTimeOut, F::edTimeZone,
     F::rbTimeIn,        F::rbTimeInSrv,    F::rbTimeInSMTP,
 };
-
-// Optional sign and decimal digits, nothing else; a value beyond the 32-bit
-// range is no integer (it must not pass as a saturated bound).
-std::optional<int> decimalInt(QStringView text)
-{
-    qsizetype i = 0;
-    const bool negative = !text.isEmpty() && text[0] == u'-';
-    if (!text.isEmpty() && (text[0] == u'-' || text[0] == u'+'))
-        ++i;
-    if (i == text.size())
-        return std::nullopt;
-    qint64 value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
-        if (c < u'0' || c > u'9')
-            return std::nullopt;
-        value = value * 10 + (c - u'0');
-        if (value > qint64(INT_MAX) + 1)
-            return std::nullopt;
-    }
-    value = negative ? -value : value;
-    if (value > INT_MAX)
-        return std::nullopt;
-    return int(value);
-}
 
 } // namespace
 
@@ -140,7 +116,7 @@ std::optional<int> FieldRules::ownNumber(Field field)
     const QString text = m_settings.text(field);
     if (text.isEmpty())
         return std::nullopt;
-    const std::optional<int> n = decimalInt(text);
+    const std::optional<int> n = strictInt(text);
     if (!n)
         m_prompts.showMessage(notAnIntegerMessage(text));
     return n;
@@ -148,7 +124,7 @@ std::optional<int> FieldRules::ownNumber(Field field)
 
 std::optional<int> FieldRules::numberIn(Field field) const
 {
-    return decimalInt(m_settings.text(field));
+    return strictInt(m_settings.text(field));
 }
 
 void FieldRules::capAt(Field field, int value, int limit)
@@ -242,7 +218,7 @@ void FieldRules::timeZone()
     if (text.isEmpty())
         return;
     // Never fails: a sign typed before its digits reads as 0 and stays.
-    const int n = decimalInt(text).value_or(0);
+    const int n = strictInt(text).value_or(0);
     raiseTo(F::edTimeZone, n, -kMaxTimeZone);
     capAt(F::edTimeZone, n, kMaxTimeZone);
 }

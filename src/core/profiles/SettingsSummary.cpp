@@ -1,5 +1,7 @@
 #include "profiles/SettingsSummary.h"
 
+#include "text/Numbers.h"
+
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
@@ -96,11 +98,8 @@ public:
         const QString text = m_s.text(f);
         if (text.isEmpty())
             return add(format, m_w.notSetFem, LogNotice);
-        // '.' whatever the locale; a decimal comma is no number and counts as 0.
-        bool ok = false;
-        double value = text.toDouble(&ok);
-        if (!ok)
-            value = 0;
+        // Read as Save reads it: what is no number there counts as 0 here.
+        const double value = decimalNumber(text).value_or(0);
         add(format, text, value >= -limit && value <= limit ? LogSuccess : LogError);
     }
     // False when the radius is no integer: the build stops there.
@@ -111,11 +110,10 @@ public:
             add(format, m_w.notSet, LogNotice);
             return true;
         }
-        bool ok = false;
-        const int value = text.toInt(&ok, 10);
-        if (!ok)
+        const std::optional<int> value = strictInt(QStringView(text));
+        if (!value)
             return false;
-        add(format, text, value < kMinRadius || value > kMaxRadius ? LogError : LogSuccess);
+        add(format, text, *value < kMinRadius || *value > kMaxRadius ? LogError : LogSuccess);
         return true;
     }
     // "hh:mm" of two fields, each 0 when it holds no number.

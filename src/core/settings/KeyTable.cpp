@@ -142,11 +142,6 @@ int timeNumbers(QByteArrayView value, std::array<int, 7> *numbers)
     return 7;
 }
 
-bool isDecimalDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
 } // namespace
 
 struct KeyEntry {
@@ -302,25 +297,10 @@ QString noPinShownText()
 
 qint32 microDegrees(const QString &text)
 {
-    const QByteArray bytes = toCp1251(text);
-    qsizetype i = 0;
-    if (i < bytes.size() && (bytes[i] == '+' || bytes[i] == '-'))
-        ++i;
-    int digits = 0;
-    bool point = false;
-    for (; i < bytes.size(); ++i) {
-        if (isDecimalDigit(bytes[i]))
-            ++digits;
-        else if (bytes[i] == '.' && !point)
-            point = true;
-        else
-            return 0;
-    }
-    if (digits == 0)
+    const std::optional<double> degrees = decimalNumber(text);
+    if (!degrees)
         return 0;
-    // Checked above to be plain digits and one point: toDouble reads it the
-    // same in every locale.
-    const double product = bytes.toDouble() * 1000000.0;
+    const double product = *degrees * 1000000.0;
     const double rounded = product > 0 ? std::trunc(product + 0.5) : std::trunc(product - 0.5);
     if (rounded >= double(INT_MAX))
         return INT_MAX;
@@ -331,7 +311,7 @@ qint32 microDegrees(const QString &text)
 
 int wholeNumber(const QString &text)
 {
-    return strictInt(toCp1251(text)).value_or(0);
+    return strictInt(QStringView(text)).value_or(0);
 }
 
 KeyTable::KeyTable(DeviceSettings &settings, TrackerIdentity &identity, EventLog &log, LocalClock clock)

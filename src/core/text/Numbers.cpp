@@ -1,5 +1,6 @@
 #include "text/Numbers.h"
 
+#include <QByteArray>
 #include <algorithm>
 #include <climits>
 
@@ -26,11 +27,33 @@ std::optional<int> parseFrom(QByteArrayView text, qsizetype i, qsizetype *end)
     if (i >= text.size() || !isDigit(text[i]))
         return std::nullopt;
     long long value = 0;
-    for (; i < text.size() && isDigit(text[i]); ++i)
-        value = std::min<long long>(value * 10 + (text[i] - '0'), INT_MAX + 1LL);
+    bool tooLarge = false;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - '0');
+        // Read on to the digits' end, so that what follows is still found.
+        if (value > INT_MAX + 1LL) {
+            tooLarge = true;
+            value = INT_MAX + 1LL;
+        }
+    }
     *end = i;
     value = negative ? -value : value;
-    return int(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    if (tooLarge || value < INT_MIN || value > INT_MAX)
+        return std::nullopt;
+    return int(value);
+}
+
+// The text as bytes when it is ASCII; a wider character can be no digit.
+std::optional<QByteArray> asciiOf(QStringView text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.unicode() > 0x7F)
+            return std::nullopt;
+        bytes.append(char(c.unicode()));
+    }
+    return bytes;
 }
 
 } // namespace
@@ -42,6 +65,36 @@ std::optional<int> strictInt(QByteArrayView text)
     if (!value || end != text.size())
         return std::nullopt;
     return value;
+}
+
+std::optional<int> strictInt(QStringView text)
+{
+    const std::optional<QByteArray> bytes = asciiOf(text);
+    return bytes ? strictInt(QByteArrayView(*bytes)) : std::nullopt;
+}
+
+std::optional<double> decimalNumber(QStringView text)
+{
+    const std::optional<QByteArray> bytes = asciiOf(text);
+    if (!bytes)
+        return std::nullopt;
+    qsizetype i = 0;
+    if (i < bytes->size() && ((*bytes)[i] == '+' || (*bytes)[i] == '-'))
+        ++i;
+    int digits = 0;
+    bool point = false;
+    for (; i < bytes->size(); ++i) {
+        if (isDigit((*bytes)[i]))
+            ++digits;
+        else if ((*bytes)[i] == '.' && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    if (digits == 0)
+        return std::nullopt;
+    // Plain digits and one point: read the same in every locale.
+    return bytes->toDouble();
 }
 
 std::optional<int> leadingInt(QByteArrayView text, qsizetype *consumed)

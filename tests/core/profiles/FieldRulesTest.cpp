@@ -207,7 +207,8 @@ TEST_F(FieldRulesTest, TextThatIsNoIntegerStaysAndIsReportedOnce)
 {
     selectProfile(2);
     set(F::edSMSMin, u"30");
-    for (const char16_t *pasted : {u"abc", u"99999999999", u"2147483648", u"12 ", u"+", u"0x10"}) {
+    // The summary shows such hours as 0 and Save sends 0.
+    for (const char16_t *pasted : {u"abc", u"99999999999", u"2147483648", u"12 ", u"+", u"0x10", u"1e2", u" 500"}) {
         prompts.messages.clear();
         set(F::edSMSHour, pasted);
         EXPECT_EQ(text(F::edSMSHour), QString::fromUtf16(pasted));

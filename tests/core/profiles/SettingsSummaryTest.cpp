@@ -188,6 +188,11 @@ TEST_F(SummaryTest, PeriodsShowSmsAsTypedAndTheOthersAsHoursAndMinutes)
     expectRow(QStringLiteral("Время передачи на почту"), QStringLiteral("0:00"), LogSuccess);
     settings.setChecked(F::rbTimeIn, true);
     expectRow(QStringLiteral("Время передачи SMS"), QStringLiteral("05:30"), LogSuccess);
+    // No number is 0, as Save sends it: never a clipped 2147483647.
+    for (const char *hours : {"99999999999", "1e2", " 5"}) {
+        settings.setText(F::edServerHour, QString::fromLatin1(hours));
+        expectRow(QStringLiteral("Период передачи на сервер"), QStringLiteral("0:03"), LogSuccess);
+    }
 }
 
 TEST_F(SummaryTest, PhoneNumbersMustBeInternational)
@@ -226,7 +231,7 @@ TEST_F(SummaryTest, CoordinatesAreJudgedByTheirRange)
         const char16_t *lat;
         int kind;
     } latitudes[] = {{u"90", LogSuccess}, {u"-90", LogSuccess}, {u"90.5", LogError}, {u"12,5", LogSuccess},
-                     {u"-91", LogError}};
+                     {u"-91", LogError}, {u"1e2", LogSuccess} /* Save sends 0 */, {u" 95", LogSuccess}};
     for (const auto &c : latitudes) {
         settings.setText(F::edLat, QString::fromUtf16(c.lat));
         expectRow(QStringLiteral("Широта"), QString::fromUtf16(c.lat), c.kind);
@@ -277,20 +282,24 @@ TEST_F(SummaryTest, MapTemplateRowFollowsTheSelectedButton)
 
 TEST_F(SummaryTest, RadiusThatIsNoIntegerStopsAfterTheLongitudeAndIsTold)
 {
-    RecordingEventLog log;
-    ScriptedPrompts prompts;
-    Configurator configurator(log, prompts, {});
-    configurator.settings().setText(F::edRadius, QStringLiteral("12a"));
-    QList<SummaryRow> shown;
-    QObject::connect(&configurator, &Configurator::summaryBuilt,
-                     [&](const SettingsSummary &s) { shown = s.rows(); });
+    // " 500" and "99999999999" are no integer either, as for every field.
+    for (const char *radius : {"12a", " 500", "99999999999"}) {
+        SCOPED_TRACE(radius);
+        RecordingEventLog log;
+        ScriptedPrompts prompts;
+        Configurator configurator(log, prompts, {});
+        configurator.settings().setText(F::edRadius, QString::fromLatin1(radius));
+        QList<SummaryRow> shown;
+        QObject::connect(&configurator, &Configurator::summaryBuilt,
+                         [&](const SettingsSummary &s) { shown = s.rows(); });
 
-    const SettingsSummary summary = configurator.buildSettingsSummary();
-    EXPECT_FALSE(summary.complete());
-    ASSERT_FALSE(shown.isEmpty());
-    EXPECT_EQ(shown.last().label, QStringLiteral("Долгота = "));
-    // No tracker identified: rows 5, 6 and 48 are left out before it.
-    EXPECT_EQ(shown.size(), 54 - 3);
-    EXPECT_EQ(prompts.messages.size(), 1);
-    EXPECT_TRUE(prompts.messages.value(0).contains(QStringLiteral("12a")));
+        const SettingsSummary summary = configurator.buildSettingsSummary();
+        EXPECT_FALSE(summary.complete());
+        ASSERT_FALSE(shown.isEmpty());
+        EXPECT_EQ(shown.last().label, QStringLiteral("Долгота = "));
+        // No tracker identified: rows 5, 6 and 48 are left out before it.
+        EXPECT_EQ(shown.size(), 54 - 3);
+        EXPECT_EQ(prompts.messages.size(), 1);
+        EXPECT_TRUE(prompts.messages.value(0).contains(QString::fromLatin1(radius)));
+    }
 }

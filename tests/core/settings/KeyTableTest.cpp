@@ -57,6 +57,11 @@ TEST_F(KeyTableTest, PeriodsShowTwoDigitsWhenReadAndSetTheModeOnlyFromAThirdItem
 
     read(Key::SMSPERIOD, "1,5,3"); // bit 0 of the mode decides
     EXPECT_TRUE(settings.isChecked(F::rbTimeIn));
+    // Hours that are no number go out as 0, as the summary shows them.
+    for (const char *hours : {"99999999999", "1e2", " 5"}) {
+        settings.setText(F::edServerHour, QString::fromLatin1(hours));
+        EXPECT_EQ(keys.command(Key::SERVERPERIOD), "SERVERPERIOD=0,30,1;") << hours;
+    }
 
     keys.applyEcho(Key::SMTPPERIOD, "SMTPPERIOD", "7,5,0");
     EXPECT_EQ(settings.text(F::edSMTPHour), QStringLiteral("7"));

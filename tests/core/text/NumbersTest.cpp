@@ -1,6 +1,8 @@
 // Protects the number readings used for reply items and field texts.
 #include "text/Numbers.h"
 
+#include <QString>
+
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -31,10 +33,19 @@ TEST(Numbers, LeadingTakesTheDigitsAtTheStart)
     EXPECT_EQ(used, 2);
 }
 
-TEST(Numbers, OverflowSaturatesInsteadOfWrapping)
+TEST(Numbers, OutOfRangeOrMalformedIsNoNumber)
 {
-    EXPECT_EQ(strictInt("99999999999999999999"), INT_MAX);
-    EXPECT_EQ(leadingInt("-99999999999999999999"), INT_MIN);
+    EXPECT_FALSE(strictInt("99999999999999999999"));
+    EXPECT_FALSE(leadingInt("-99999999999999999999"));
+    EXPECT_FALSE(strictInt("2147483648"));
     EXPECT_EQ(strictInt("2147483647"), INT_MAX);
     EXPECT_EQ(strictInt("-2147483648"), INT_MIN);
+    // Field texts: the same rule, and the decimal reader of the coordinates.
+    for (const char16_t *text : {u"99999999999", u"1e2", u" 500", u"500 ", u"５"})
+        EXPECT_FALSE(strictInt(QStringView(text))) << QString::fromUtf16(text).toStdString();
+    EXPECT_EQ(strictInt(QStringView(u"-500")), -500);
+    EXPECT_EQ(decimalNumber(u"-55.75"), -55.75);
+    EXPECT_EQ(decimalNumber(u"7."), 7.0);
+    for (const char16_t *text : {u"1e2", u" 50", u"12,5", u".", u"1.2.3", u""})
+        EXPECT_FALSE(decimalNumber(text)) << QString::fromUtf16(text).toStdString();
 }
