@@ -28,10 +28,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QShortcut>
 #include <QShowEvent>
-#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTextEdit>
@@ -39,6 +39,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <functional>
 
 namespace kvmt {
 
@@ -87,6 +88,48 @@ QWidget *addPage(QTabWidget *tabs, const char *name, const QString &caption)
     tabs->addTab(page, caption);
     return page;
 }
+
+// Tells the page changes the person makes (a click on a tab, Ctrl+Tab, the
+// arrows or the wheel on the tab bar) from the pages the program selects:
+// only the person's choice runs `chosen`.
+class PersonsPageChoice : public QObject
+{
+public:
+    PersonsPageChoice(QTabWidget *pages, std::function<void()> chosen)
+        : QObject(pages)
+        , m_chosen(std::move(chosen))
+    {
+        pages->installEventFilter(this);
+        pages->tabBar()->installEventFilter(this);
+        connect(pages, &QTabWidget::currentChanged, this, [this] {
+            if (m_personsInput)
+                m_chosen();
+        });
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (m_personsInput || !isInput(event->type()) || !static_cast<QWidget *>(watched)->isEnabled())
+            return false;
+        // Delivered from here so that a change of page it makes happens
+        // while it is known to be the person's. An enabled widget takes
+        // every input event, so returning true leaves nothing undelivered.
+        const QScopedValueRollback personsInput(m_personsInput, true);
+        watched->event(event);
+        return true;
+    }
+
+private:
+    static bool isInput(QEvent::Type type)
+    {
+        return type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease
+            || type == QEvent::MouseButtonDblClick || type == QEvent::KeyPress || type == QEvent::Wheel;
+    }
+
+    std::function<void()> m_chosen;
+    bool m_personsInput = false;
+};
 
 } // namespace
 
@@ -201,11 +244,7 @@ void TForm1::FormShow()
     }
     model.setIndex(F::cbProfile, 5);
     m_configurator->applyProfileLayout();
-    {
-        // The program's own choice of page is no person's: no summary.
-        const QSignalBlocker quiet(m_pages);
-        m_pages->setCurrentIndex(0);
-    }
+    m_pages->setCurrentIndex(0);
     if (auto *setup = findChild<QTabWidget *>(QStringLiteral("pcSetup")))
         setup->setCurrentIndex(0);
 }
@@ -587,9 +626,9 @@ void TForm1::connectProfileCommands()
         core.cbProfileChange();
     });
     // PageControl1Change: every switch the person makes between the
-    // top-level pages rebuilds the summary, whichever page is shown; the
-    // program's own switches are made with the signal blocked.
-    connect(m_pages, &QTabWidget::currentChanged, this, [&core] { core.buildSettingsSummary(); });
+    // top-level pages rebuilds the summary, whichever page is shown; a page
+    // the program selects leaves it as it is.
+    new PersonsPageChoice(m_pages, [&core] { core.buildSettingsSummary(); });
     connect(&core, &Configurator::summaryBuilt, this, &TForm1::showSummary);
     const auto onClick = [this](const char *name, auto handler) {
         if (auto *button = findChild<QAbstractButton *>(QString::fromLatin1(name)))

@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -105,6 +106,30 @@ TEST_F(ShellWindowTest, ShowingSetsCaptionProfileAndFirstPages)
     EXPECT_FALSE(w.consoleEnabled());
     for (const char *hidden : {"edCmd", "btSkip", "btOpenLog", "Button1", "Button2"})
         EXPECT_TRUE(control(hidden)->isHidden()) << hidden;
+}
+
+TEST_F(ShellWindowTest, OnlyThePersonsChoiceOfPageBuildsTheSummary)
+{
+    TForm1 &w = create();
+    w.show();
+    auto *pages = control<QTabWidget>("PageControl1");
+    QTabBar *bar = pages->tabBar();
+    int summaries = 0;
+    QObject::connect(&w.configurator(), &Configurator::summaryBuilt, [&summaries] { ++summaries; });
+
+    pages->setCurrentIndex(2);
+    EXPECT_EQ(summaries, 0) << "a page the program selects";
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    EXPECT_EQ(pages->currentIndex(), 1);
+    EXPECT_EQ(summaries, 1) << "a click on another tab";
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(1).center());
+    EXPECT_EQ(summaries, 1) << "a click on the tab already shown is no switch";
+    QTest::keyClick(pages, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(pages->currentIndex(), 2);
+    EXPECT_EQ(summaries, 2) << "Ctrl+Tab";
+    QTest::keyClick(bar, Qt::Key_Left);
+    EXPECT_EQ(pages->currentIndex(), 1);
+    EXPECT_EQ(summaries, 3) << "an arrow on the tab bar";
 }
 
 TEST_F(ShellWindowTest, TheServiceParameterShowsConsoleAndLogButton)

@@ -1,7 +1,6 @@
 #include "profiles/FieldRules.h"
 
 #include <array>
-#include <climits>
 
 #include "device/UserPrompts.h"
 #include "profiles/ProfileLayout.h"

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <algorithm>
 #include <climits>
+#include <cmath>
 
 namespace kvmt {
 
@@ -93,8 +94,13 @@ std::optional<double> decimalNumber(QStringView text)
     }
     if (digits == 0)
         return std::nullopt;
-    // Plain digits and one point: read the same in every locale.
-    return bytes->toDouble();
+    // Plain digits and one point: read the same in every locale. Only a
+    // string of hundreds of digits overflows, and that is no number either.
+    bool ok = false;
+    const double value = bytes->toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return std::nullopt;
+    return value;
 }
 
 std::optional<int> leadingInt(QByteArrayView text, qsizetype *consumed)

@@ -189,7 +189,7 @@ TEST_F(SummaryTest, PeriodsShowSmsAsTypedAndTheOthersAsHoursAndMinutes)
     settings.setChecked(F::rbTimeIn, true);
     expectRow(QStringLiteral("Время передачи SMS"), QStringLiteral("05:30"), LogSuccess);
     // No number is 0, as Save sends it: never a clipped 2147483647.
-    for (const char *hours : {"99999999999", "1e2", " 5"}) {
+    for (const char *hours : {"99999999999", "1e2", " 500"}) {
         settings.setText(F::edServerHour, QString::fromLatin1(hours));
         expectRow(QStringLiteral("Период передачи на сервер"), QStringLiteral("0:03"), LogSuccess);
     }
@@ -231,7 +231,8 @@ TEST_F(SummaryTest, CoordinatesAreJudgedByTheirRange)
         const char16_t *lat;
         int kind;
     } latitudes[] = {{u"90", LogSuccess}, {u"-90", LogSuccess}, {u"90.5", LogError}, {u"12,5", LogSuccess},
-                     {u"-91", LogError}, {u"1e2", LogSuccess} /* Save sends 0 */, {u" 95", LogSuccess}};
+                     {u"-91", LogError}, {u"1e2", LogSuccess} /* Save sends 0 */, {u" 500", LogSuccess},
+                     {u"99999999999", LogError}};
     for (const auto &c : latitudes) {
         settings.setText(F::edLat, QString::fromUtf16(c.lat));
         expectRow(QStringLiteral("Широта"), QString::fromUtf16(c.lat), c.kind);
@@ -283,7 +284,7 @@ TEST_F(SummaryTest, MapTemplateRowFollowsTheSelectedButton)
 TEST_F(SummaryTest, RadiusThatIsNoIntegerStopsAfterTheLongitudeAndIsTold)
 {
     // " 500" and "99999999999" are no integer either, as for every field.
-    for (const char *radius : {"12a", " 500", "99999999999"}) {
+    for (const char *radius : {"12a", " 500", "99999999999", "1e2"}) {
         SCOPED_TRACE(radius);
         RecordingEventLog log;
         ScriptedPrompts prompts;

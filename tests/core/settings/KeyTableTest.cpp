@@ -58,7 +58,7 @@ TEST_F(KeyTableTest, PeriodsShowTwoDigitsWhenReadAndSetTheModeOnlyFromAThirdItem
     read(Key::SMSPERIOD, "1,5,3"); // bit 0 of the mode decides
     EXPECT_TRUE(settings.isChecked(F::rbTimeIn));
     // Hours that are no number go out as 0, as the summary shows them.
-    for (const char *hours : {"99999999999", "1e2", " 5"}) {
+    for (const char *hours : {"99999999999", "1e2", " 500"}) {
         settings.setText(F::edServerHour, QString::fromLatin1(hours));
         EXPECT_EQ(keys.command(Key::SERVERPERIOD), "SERVERPERIOD=0,30,1;") << hours;
     }
@@ -154,7 +154,7 @@ TEST(MicroDegrees, RoundHalfAwayFromZeroWithAPointInEveryLocale)
 {
     const std::pair<const char *, qint32> cases[] = {
         {"55.755826", 55755826}, {"55.7558268", 55755827}, {"-55.7558268", -55755827}, {"0", 0},
-        {"55,75", 0}, {"", 0}, {"-", 0}, {"1e3", 0}, {"0.0000005", 1}, {"-0.0000005", -1},
+        {"55,75", 0}, {"", 0}, {"-", 0}, {"1e3", 0}, {" 500", 0}, {"0.0000005", 1}, {"-0.0000005", -1},
         {"9999999999", INT_MAX}, {"-9999999999", INT_MIN},
     };
     for (const auto &[text, expected] : cases)

@@ -48,4 +48,5 @@ TEST(Numbers, OutOfRangeOrMalformedIsNoNumber)
     EXPECT_EQ(decimalNumber(u"7."), 7.0);
     for (const char16_t *text : {u"1e2", u" 50", u"12,5", u".", u"1.2.3", u""})
         EXPECT_FALSE(decimalNumber(text)) << QString::fromUtf16(text).toStdString();
+    EXPECT_FALSE(decimalNumber(QString(400, u'9'))) << "beyond a double";
 }
