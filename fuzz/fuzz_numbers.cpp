@@ -1,12 +1,14 @@
 // The number readers of replies and field texts, against a reading done
-// digit string by digit string: the same acceptance, the value saturated at
-// the 32-bit range, the bytes consumed, and every value read formatting to
-// a text that reads back to it.
+// digit string by digit string: the same acceptance (a number beyond the
+// 32-bit range is none), the value, the bytes consumed, and every value read
+// formatting to a text that reads back to it; a field's text reads as its
+// bytes do.
 #include "text/Numbers.h"
 
 #include "FuzzCheck.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <climits>
 #include <cstdint>
@@ -29,7 +31,7 @@ struct Reading {
     size_t end; // one past the last digit
 };
 
-// Sign and digits from `at`, saturated by the length of the digit string.
+// Sign and digits from `at`; nothing when they are no 32-bit number.
 std::optional<Reading> expectedFrom(std::string_view text, size_t at)
 {
     bool negative = false;
@@ -43,12 +45,12 @@ std::optional<Reading> expectedFrom(std::string_view text, size_t at)
     std::string_view digits = text.substr(at, end - at);
     while (digits.size() > 1 && digits.front() == '0')
         digits.remove_prefix(1);
-    long long magnitude = digits.size() > 10 ? LLONG_MAX : std::stoll(std::string(digits));
-    long long value = negative ? -magnitude : magnitude;
-    if (value > INT_MAX)
-        value = INT_MAX;
-    if (value < INT_MIN)
-        value = INT_MIN;
+    if (digits.size() > 10)
+        return std::nullopt;
+    const long long magnitude = std::stoll(std::string(digits));
+    const long long value = negative ? -magnitude : magnitude;
+    if (value > INT_MAX || value < INT_MIN)
+        return std::nullopt;
     return Reading{int(value), end};
 }
 
@@ -71,6 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(*strict == whole->value);
         FUZZ_CHECK(strictInt(QByteArray::number(*strict)) == strict);
     }
+    FUZZ_CHECK(strictInt(QStringView(QString::fromLatin1(bytes))) == strict);
 
     size_t at = 0;
     while (at < size && blank(text[at]))
