@@ -188,6 +188,16 @@ TEST_F(ProgressBarTest, AHungTrackerLeavesTheWindowPaintingAndEscStopsTheSave)
     EXPECT_LT(sent.size(), 56 + 20) << "stopped long before the write's end";
     EXPECT_FALSE(QFile::exists(turning.configurator().writer().autoCopyPath()));
     EXPECT_TRUE(turning.logPane()->toPlainText().contains(QStringLiteral("Запись остановлена: не записано настроек: ")));
+
+    // Closed in the middle of a Save: it stops first, then closes as usual.
+    QTimer::singleShot(150, [&turning] { turning.close(); });
+    turning.configurator().stop().clear();
+    turning.configurator().btSaveClick();
+    EXPECT_TRUE(turning.isVisible()) << "not closed under the Save";
+    EXPECT_TRUE(QTest::qWaitFor([&turning] { return !turning.isVisible(); }, 1000));
+    const QStringList after = TrackerHome::instance().commands(QStringLiteral("5001500"));
+    EXPECT_FALSE(after.contains(QStringLiteral("SAVECONFIG=1;")));
+    EXPECT_EQ(after.last(), QStringLiteral("CONFCLOSE=1;"));
 }
 
 TEST_F(ProgressBarTest, SitsInTheButtonRowWithoutCoveringItsControls)
