@@ -2,8 +2,8 @@
 // window's own figures need one, and the sequences' timers an event loop.
 // Their data (copies, backups) goes to a temporary folder.
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
+
+#include "TemporaryDataFolder.h"
 
 #include <benchmark/benchmark.h>
 
@@ -12,8 +12,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QTemporaryDir dataDir;
-    qputenv("KVMT_DATA_DIR", QFile::encodeName(dataDir.path()));
+    const kvmt::test::TemporaryDataFolder dataFolder;
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;

@@ -27,8 +27,6 @@ public:
     bool setFromFile(const QString &path, QString *error);
 
     std::optional<QByteArray> password();
-    // The terminal was asked and gave nothing.
-    bool wasAskedInVain() const { return m_asked && !m_typed; }
 
     // Reads a line from standard input without echo when it is a terminal,
     // prompting on standard error.

@@ -1,8 +1,8 @@
 // Window tests run inside a QApplication on the offscreen platform unless a
 // display is asked for, so that they run on machines without one.
 #include <QApplication>
-#include <QFile>
-#include <QTemporaryDir>
+
+#include "TemporaryDataFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +11,7 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // MT.ini, automatic copies, password lists and read backups of the
-    // programs under test go here, never into the build tree.
-    QTemporaryDir dataDir;
-    qputenv("KVMT_DATA_DIR", QFile::encodeName(dataDir.path()));
+    const kvmt::test::TemporaryDataFolder dataFolder;
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -83,12 +83,7 @@ bool acceptsTypedChar(Field field, QChar typed)
 
 bool refusesWhole(Field field, QStringView text)
 {
-    return field != F::edCmd && holdsValueEnd(text);
-}
-
-bool holdsValueEnd(QStringView text)
-{
-    return text.contains(kValueEnd);
+    return field != F::edCmd && text.contains(kValueEnd);
 }
 
 QString valueEndRefusal(const QString &what)

@@ -46,7 +46,6 @@ bool acceptsTypedChar(Field field, QChar typed);
 // The same rule for text that arrives whole (a paste, a file): whether the
 // field must refuse it.
 bool refusesWhole(Field field, QStringView text);
-bool holdsValueEnd(QStringView text);
 // What the person is told when such text is refused; `what` names the
 // field as the person knows it.
 QString valueEndRefusal(const QString &what);

@@ -78,7 +78,6 @@ constexpr Slot mode(F timeOfDay, F everyPeriod) { return {Item::Mode, timeOfDay,
 
 const QByteArray kNoCmd = QByteArrayLiteral("NO_CMD");
 const QByteArray kAcclReplyKey = QByteArrayLiteral("#ACCLEN");
-const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
 
 void followFastSms(DeviceSettings &settings)
 {

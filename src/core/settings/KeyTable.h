@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 
@@ -9,6 +10,10 @@
 #include "settings/DeviceSettings.h"
 
 namespace kvmt {
+
+// The whole reply of a locked tracker to any settings query or command, as
+// the reply split leaves it in the key.
+inline constexpr QByteArrayView kLockedReply("DEVLOCK;");
 
 class EventLog;
 struct KeyEntry;

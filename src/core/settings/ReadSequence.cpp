@@ -33,7 +33,6 @@ constexpr Key kReadOrder[] = {
 // From this firmware on the tracker has two user profiles.
 constexpr quint32 kTwoUserProfilesFirmware = 144;
 constexpr int kFirstUserProfile = 5;
-const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
 
 } // namespace
 

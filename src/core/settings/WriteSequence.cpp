@@ -33,7 +33,6 @@ constexpr Key kWriteOrder[] = {
     Key::SETTIME, Key::SETCP, Key::CHANGEPROFILE,
 };
 
-const QByteArray kLockedReply = QByteArrayLiteral("DEVLOCK;");
 constexpr QFileDevice::Permissions kOwnerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner;
 
 bool isFileNameSafe(QChar c)
