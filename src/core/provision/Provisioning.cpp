@@ -30,22 +30,7 @@ std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator
         return std::nullopt;
     const WrittenValues written = writtenValues(configurator.keyTable(), configurator.settings(),
                                                 configurator.identity(), ValueSide::Written);
-    QList<KeyDifference> found = differences(held, written, ClockItems::CompareWhenSetByHand);
-    for (KeyDifference &difference : found)
-        difference.heldUnknown = unanswered.contains(difference.key);
-    for (const WrittenValue &value : written) {
-        const bool listed = std::any_of(found.begin(), found.end(),
-                                        [&value](const KeyDifference &d) { return d.key == value.key; });
-        if (!listed && unanswered.contains(value.key)) {
-            const auto heldValue = std::find_if(held.begin(), held.end(),
-                                                [&value](const WrittenValue &h) { return h.key == value.key; });
-            found.append({value.key, heldValue == held.end() ? QByteArray() : heldValue->value, value.value, true});
-        }
-    }
-    // In key-table order, whichever way a key came to be listed.
-    std::stable_sort(found.begin(), found.end(),
-                     [](const KeyDifference &a, const KeyDifference &b) { return a.key < b.key; });
-    return found;
+    return pendingDifferences(held, written, unanswered);
 }
 
 ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file)

@@ -111,6 +111,27 @@ QList<KeyDifference> differences(const WrittenValues &held, const WrittenValues 
     return found;
 }
 
+QList<KeyDifference> pendingDifferences(const WrittenValues &held, const WrittenValues &written,
+                                        const QList<Key> &unanswered)
+{
+    QList<KeyDifference> found = differences(held, written, ClockItems::CompareWhenSetByHand);
+    for (KeyDifference &difference : found)
+        difference.heldUnknown = unanswered.contains(difference.key);
+    for (const WrittenValue &value : written) {
+        const bool listed = std::any_of(found.begin(), found.end(),
+                                        [&value](const KeyDifference &d) { return d.key == value.key; });
+        if (!listed && unanswered.contains(value.key)) {
+            const auto heldValue = std::find_if(held.begin(), held.end(),
+                                                [&value](const WrittenValue &h) { return h.key == value.key; });
+            found.append({value.key, heldValue == held.end() ? QByteArray() : heldValue->value, value.value, true});
+        }
+    }
+    // In key-table order, whichever way a key came to be listed.
+    std::stable_sort(found.begin(), found.end(),
+                     [](const KeyDifference &a, const KeyDifference &b) { return a.key < b.key; });
+    return found;
+}
+
 QString displayValue(Key key, const QByteArray &value)
 {
     if (key == Key::GSMPIN && value == QByteArrayView(kNoPinBytes))

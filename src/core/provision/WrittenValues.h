@@ -64,6 +64,14 @@ struct KeyDifference {
 // side has counts as a difference with an empty value on the other side.
 QList<KeyDifference> differences(const WrittenValues &held, const WrittenValues &written, ClockItems clock);
 
+// What a write of `written` would change on a tracker that was read to hold
+// `held`, in key-table order, SETTIME's clock compared when set by hand.
+// Keys in `unanswered` (the read got no answer for them) are listed whenever
+// the write sends them, marked heldUnknown: a member that kept its old value
+// must neither hide a change nor invent one.
+QList<KeyDifference> pendingDifferences(const WrittenValues &held, const WrittenValues &written,
+                                        const QList<Key> &unanswered);
+
 // A value as a person reads it: Windows-1251 decoded, the no-PIN bytes of
 // GSMPIN as "----".
 QString displayValue(Key key, const QByteArray &value);
