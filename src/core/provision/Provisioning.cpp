@@ -2,7 +2,11 @@
 
 #include "Configurator.h"
 
+#include "text/Cp1251.h"
+
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QFile>
 
 namespace kvmt {
 
@@ -33,12 +37,97 @@ std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator
     return pendingDifferences(held, written, unanswered);
 }
 
-ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file)
+namespace {
+
+// The profile file's lines with `values` in place of the file's own for
+// their keys; keys the file lacks are added at its end.
+QByteArray withValues(QByteArray file, const QList<TableValue> &values)
+{
+    QByteArrayList lines = file.split('\n');
+    for (const TableValue &value : values) {
+        const QByteArray prefix = QByteArray(KeyTable::name(value.key)) + '=';
+        const QByteArray line = prefix + toCp1251(value.value) + ';';
+        bool replaced = false;
+        for (QByteArray &existing : lines) {
+            if (existing.startsWith(prefix)) {
+                existing = line + (existing.endsWith('\r') ? "\r" : "");
+                replaced = true;
+            }
+        }
+        if (!replaced) {
+            // Entries end in CR LF, the last one too.
+            if (!lines.isEmpty() && lines.last().isEmpty())
+                lines.removeLast();
+            lines.append(line + '\r');
+            lines.append({});
+        }
+    }
+    return lines.join('\n');
+}
+
+// Loads the file with the table's values in it. Values the load would not
+// write as given are returned; so is the reason the load failed.
+std::optional<QList<CellProblem>> loadWithValues(Configurator &configurator, const QString &path,
+                                                 const QList<TableValue> &values)
+{
+    QFile file(path);
+    // Without values, or with a file the load refuses anyway, the load
+    // itself runs and tells why.
+    if (values.isEmpty() || !file.open(QIODevice::ReadOnly) || file.size() > SettingsBuffer::kCapacity) {
+        if (configurator.profileFile().load(path) != ProfileFile::LoadOutcome::Read)
+            return std::nullopt;
+        return QList<CellProblem>{};
+    }
+    QByteArray bytes = withValues(file.readAll(), values);
+    if (bytes.size() > SettingsBuffer::kCapacity) {
+        return QList<CellProblem>{{QString(),
+                                   QStringLiteral("with this row's values the profile is %1 bytes, more than a "
+                                                  "tracker's settings hold (%2)")
+                                       .arg(bytes.size())
+                                       .arg(SettingsBuffer::kCapacity)}};
+    }
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    if (configurator.profileFile().loadFrom(buffer) != ProfileFile::LoadOutcome::Read)
+        return std::nullopt;
+
+    const WrittenValues loaded = writtenValues(configurator.keyTable(), configurator.settings(),
+                                               configurator.identity(), ValueSide::Written);
+    QList<CellProblem> refused;
+    for (const TableValue &value : values) {
+        const QString column = QString::fromLatin1(KeyTable::name(value.key));
+        const auto written = std::find_if(loaded.begin(), loaded.end(),
+                                          [&value](const WrittenValue &w) { return w.key == value.key; });
+        if (written == loaded.end()) {
+            refused.append({column, QStringLiteral("not written to this tracker (firmware %1)")
+                                        .arg(configurator.settings().text(F::pVersion))});
+            continue;
+        }
+        const QString sent = displayValue(value.key, written->value);
+        if (sent != value.value || written->clockFromComputer) {
+            refused.append({column, written->clockFromComputer
+                                        ? QStringLiteral("the file takes the time from the computer's clock")
+                                        : QStringLiteral("\"%1\" would be written as \"%2\"").arg(value.value, sent)});
+        }
+    }
+    return refused;
+}
+
+} // namespace
+
+ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file,
+                                   const QList<TableValue> &values)
 {
     ProvisionResult result;
     result.serial = configurator.settings().text(F::pSerial);
-    if (configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read) {
+    const std::optional<QList<CellProblem>> refused = loadWithValues(configurator, file, values);
+    if (!refused) {
         result.status = ProvisionResult::Status::BadFile;
+        return result;
+    }
+    if (!refused->isEmpty()) {
+        result.status = ProvisionResult::Status::BadValues;
+        result.refusedValues = *refused;
         return result;
     }
     const WrittenValues intended = writtenValues(configurator.keyTable(), configurator.settings(),

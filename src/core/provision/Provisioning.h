@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "log/EventLog.h"
+#include "provision/ValuesTable.h"
 #include "provision/WrittenValues.h"
 
 namespace kvmt {
@@ -42,6 +43,7 @@ struct ProvisionResult {
         Done,       // every key taken and stored
         Failed,     // some key not taken, or the settings not stored
         BadFile,    // the profile file could not be loaded
+        BadValues,  // a table value would not be written as given: nothing sent
     };
     Status status = Status::Failed;
     QString serial;
@@ -49,13 +51,21 @@ struct ProvisionResult {
     QStringList failedKeys;
     // SAVECONFIG was answered: the settings are in the tracker's flash.
     bool saved = false;
+    // BadValues: each value refused, by its key's name.
+    QList<CellProblem> refusedValues;
 };
 
 // Writes the profile file to the configurator's tracker, which must be
 // connected, identified and unlocked, then reads it back and compares. The
 // file is loaded first, with the tracker's identity, exactly as a load after
 // connecting does; `tap` must be the configurator's log.
-ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file);
+//
+// `values` (a table row's) take the place of the file's own lines for their
+// keys before the load, so that they pass the same editing rules. Unless each
+// is then written exactly as given (its key is written to this tracker, and
+// the rules neither refuse nor change it), nothing is sent.
+ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file,
+                                   const QList<TableValue> &values = {});
 
 // What writing the profile file would change on the configurator's tracker
 // (connected and read): loads the file as a load after connecting does and
