@@ -42,6 +42,7 @@ enum Exit : int {
     ExitUnanswered = 14,
     ExitNoVerdict = 15,
     ExitInterrupted = 16,
+    ExitBadTable = 17,
 };
 
 // What every command needs besides its options.
@@ -86,14 +87,20 @@ const char kUsage[] =
     "                          given (write the = and ; yourself) and print the\n"
     "                          tracker's reply as the service console shows it\n"
     "  provision FILE [--serial N]... [--password-file FILE] [--wait] [--count N]\n"
+    "       [--values TABLE.csv [--require-values]] [--json]\n"
     "                          write FILE to every attached tracker in turn (or\n"
     "                          to those with the serials given), read each back\n"
     "                          and print one line per tracker:\n"
     "                          SERIAL<tab>RESULT<tab>saved|not-saved<tab>KEYS\n"
-    "                          With --wait, then provision every tracker plugged\n"
-    "                          in until interrupted (Ctrl+C), until N trackers\n"
-    "                          are done (--count), or until every serial given\n"
-    "                          is done\n"
+    "                          With --values, each tracker's row of the table\n"
+    "                          (first column serial, the others keys of the\n"
+    "                          profile file) replaces the file's values, and the\n"
+    "                          line ends in <tab>VALUES, the count taken; with\n"
+    "                          --require-values a tracker without a row is\n"
+    "                          skipped. With --wait, then provision every\n"
+    "                          tracker plugged in until interrupted (Ctrl+C),\n"
+    "                          until N trackers are done (--count), or until\n"
+    "                          every serial given is done\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -115,7 +122,8 @@ const char kUsage[] =
     "tracker was identified but its settings were not read, 14 the tracker\n"
     "left settings unanswered, 15 the test ended without a verdict, 16\n"
     "interrupted (Ctrl+C): the exchange in progress was finished, nothing\n"
-    "more was sent and no file was written.\n";
+    "more was sent and no file was written, 17 provision: the values table\n"
+    "could not be read.\n";
 
 QString memberValue(const DeviceSettings &settings, Field field)
 {
@@ -670,7 +678,31 @@ struct ProvisionOptions {
     QList<qint32> serials;
     bool wait = false;
     int count = 0; // 0: no limit
+    QString valuesPath;
+    std::optional<ValuesTable> values;
+    bool requireValues = false;
+    bool json = false;
 };
+
+// What became of one tracker, as its line and its JSON entry tell it.
+struct TrackerOutcome {
+    QString serial;
+    QString result;
+    bool saved = false;
+    QStringList keys;           // not taken, or (bad-values) refused
+    QList<TableValue> taken;    // the table's values written to it
+};
+
+// The serial is the tracker's own text, or the table's: it must not break
+// a line apart.
+QString printable(QString text)
+{
+    for (QChar &c : text) {
+        if (c.category() == QChar::Other_Control)
+            c = u'?';
+    }
+    return text;
+}
 
 class Provisioner
 {
@@ -703,9 +735,12 @@ public:
             });
             loop.exec();
         }
+        const int rowsLeft = reportRowsLeft();
         m_err << "kvmtconf-cli provision: " << m_done << " of " << m_done + m_failed << " trackers provisioned"
               << Qt::endl;
-        if (m_failed > 0)
+        if (m_options.json)
+            printJson(document(), m_out);
+        if (m_failed > 0 || rowsLeft > 0)
             return ExitProvisionFailed;
         if (m_done == 0 && !m_options.wait) {
             m_err << "kvmtconf-cli: no " << (m_options.serials.isEmpty() ? "" : "chosen ") << "tracker is attached"
@@ -743,46 +778,156 @@ private:
 
     void provisionOne(const QByteArray &name, std::optional<qint32> chosenSerial)
     {
-        QString serial = chosenSerial ? QString::number(*chosenSerial) : QString::fromLatin1(name);
-        QString result;
-        QString saved = QStringLiteral("not-saved");
-        QString keys = QStringLiteral("-");
-        bool ok = false;
+        TrackerOutcome outcome;
+        outcome.serial = chosenSerial ? QString::number(*chosenSerial) : QString::fromLatin1(name);
         {
             CliSession session(m_err, m_options.password, m_libraryDirs, false);
             session.configurator.monitor().setDeviceName(name);
             const int taken = takeUpTracker(session, m_err);
             if (session.configurator.isConnected())
-                serial = session.configurator.settings().text(F::pSerial);
-            if (taken == ExitRefused) {
-                result = QStringLiteral("refused");
-            } else if (taken == ExitNotRead) {
-                result = QStringLiteral("unread");
-            } else if (taken != ExitOk) {
-                result = QStringLiteral("gone");
-            } else {
-                const ProvisionResult provisioned = provisionConnected(session.configurator, session.tap, m_options.file);
-                ok = provisioned.status == ProvisionResult::Status::Done;
-                result = provisioned.status == ProvisionResult::Status::BadFile ? QStringLiteral("bad-file")
-                       : ok                                                     ? QStringLiteral("ok")
-                                                                                : QStringLiteral("failed");
-                if (provisioned.saved)
-                    saved = QStringLiteral("saved");
-                if (!provisioned.failedKeys.isEmpty())
-                    keys = provisioned.failedKeys.join(u',');
-            }
+                outcome.serial = session.configurator.settings().text(F::pSerial);
+            if (taken == ExitRefused)
+                outcome.result = QStringLiteral("refused");
+            else if (taken == ExitNotRead)
+                outcome.result = QStringLiteral("unread");
+            else if (taken != ExitOk)
+                outcome.result = QStringLiteral("gone");
+            else
+                provisionTaken(session, &outcome);
             // The session ends here: the tracker is told the configurator
             // leaves (and a protected one locks again) before the next starts.
         }
         if (chosenSerial)
             m_handled.insert(*chosenSerial);
-        (ok ? m_done : m_failed) += 1;
-        // The serial is the tracker's own text: it must not break the line apart.
-        for (QChar &c : serial) {
-            if (c.category() == QChar::Other_Control)
-                c = u'?';
+        (outcome.result == QLatin1String("ok") ? m_done : m_failed) += 1;
+        report(outcome);
+    }
+
+    // The tracker is identified and read: its row of the table decides what
+    // is written.
+    void provisionTaken(CliSession &session, TrackerOutcome *outcome)
+    {
+        const ValuesRow *row = nullptr;
+        if (m_options.values) {
+            const qint32 serial = parseSerialNumber(outcome->serial.toLatin1());
+            row = m_options.values->rowFor(serial);
+            // Every row of the serial is answered by this tracker's line,
+            // those refused as giving it twice too.
+            for (const ValuesRow &each : m_options.values->rows()) {
+                if (serial != 0 && each.serial == serial)
+                    m_rowsUsed.insert(each.row);
+            }
         }
-        m_out << serial << '\t' << result << '\t' << saved << '\t' << keys << Qt::endl;
+        if (m_options.requireValues && !row) {
+            outcome->result = QStringLiteral("no-values");
+            return;
+        }
+        if (row && !row->problems.isEmpty()) {
+            refuse(*row, row->problems, outcome);
+            return;
+        }
+        const QList<TableValue> values = row ? row->values : QList<TableValue>{};
+        const ProvisionResult provisioned =
+            provisionConnected(session.configurator, session.tap, m_options.file, values);
+        switch (provisioned.status) {
+        case ProvisionResult::Status::BadValues:
+            refuse(*row, provisioned.refusedValues, outcome);
+            return;
+        case ProvisionResult::Status::BadFile:
+            outcome->result = QStringLiteral("bad-file");
+            return;
+        case ProvisionResult::Status::Done:
+            outcome->result = QStringLiteral("ok");
+            break;
+        case ProvisionResult::Status::Failed:
+            outcome->result = QStringLiteral("failed");
+            break;
+        }
+        outcome->saved = provisioned.saved;
+        outcome->keys = provisioned.failedKeys;
+        outcome->taken = values;
+    }
+
+    void refuse(const ValuesRow &row, const QList<CellProblem> &problems, TrackerOutcome *outcome)
+    {
+        outcome->result = QStringLiteral("bad-values");
+        for (const CellProblem &problem : problems) {
+            tellRowProblem(row, problem);
+            if (!problem.column.isEmpty() && !outcome->keys.contains(problem.column))
+                outcome->keys.append(problem.column);
+        }
+    }
+
+    void tellRowProblem(const ValuesRow &row, const CellProblem &problem)
+    {
+        m_err << "kvmtconf-cli provision: " << m_options.valuesPath << " row " << row.row;
+        if (!problem.column.isEmpty())
+            m_err << ", column " << printable(problem.column);
+        m_err << ": " << printable(problem.text) << Qt::endl;
+        m_rowProblems.append(QJsonObject{{QStringLiteral("row"), row.row},
+                                         {QStringLiteral("serial"), row.serialText},
+                                         {QStringLiteral("column"), problem.column},
+                                         {QStringLiteral("problem"), problem.text}});
+    }
+
+    void report(const TrackerOutcome &outcome)
+    {
+        QJsonObject values;
+        for (const TableValue &value : outcome.taken)
+            values.insert(QString::fromLatin1(KeyTable::name(value.key)), value.value);
+        m_trackers.append(QJsonObject{{QStringLiteral("serial"), outcome.serial},
+                                      {QStringLiteral("result"), outcome.result},
+                                      {QStringLiteral("saved"), outcome.saved},
+                                      {QStringLiteral("keys"), QJsonArray::fromStringList(outcome.keys)},
+                                      {QStringLiteral("values"), values}});
+        if (m_options.json)
+            return;
+        m_out << printable(outcome.serial) << '\t' << outcome.result << '\t'
+              << (outcome.saved ? "saved" : "not-saved") << '\t'
+              << (outcome.keys.isEmpty() ? QStringLiteral("-") : printable(outcome.keys.join(u',')));
+        if (m_options.values)
+            m_out << '\t' << outcome.taken.size();
+        m_out << Qt::endl;
+    }
+
+    // Rows of the table whose tracker was not provisioned in this run: not
+    // attached (or not among the serials chosen), or with no serial at all.
+    // Returns how many.
+    int reportRowsLeft()
+    {
+        if (!m_options.values)
+            return 0;
+        int left = 0;
+        for (const ValuesRow &row : m_options.values->rows()) {
+            if (m_rowsUsed.contains(row.row))
+                continue;
+            if (row.serial == 0) {
+                for (const CellProblem &problem : row.problems)
+                    tellRowProblem(row, problem);
+                ++left;
+                continue;
+            }
+            if (!m_options.serials.isEmpty() && !m_options.serials.contains(row.serial))
+                continue;
+            m_err << "kvmtconf-cli provision: " << m_options.valuesPath << " row " << row.row << ": tracker "
+                  << row.serial << " was not attached; nothing was written with this row" << Qt::endl;
+            m_absent.append(QJsonObject{{QStringLiteral("row"), row.row}, {QStringLiteral("serial"), row.serialText}});
+            ++left;
+        }
+        return left;
+    }
+
+    QJsonObject document() const
+    {
+        QJsonObject document{{QStringLiteral("file"), m_options.file},
+                             {QStringLiteral("provisioned"), m_done},
+                             {QStringLiteral("trackers"), m_trackers}};
+        if (m_options.values) {
+            document.insert(QStringLiteral("values"), m_options.valuesPath);
+            document.insert(QStringLiteral("absent"), m_absent);
+            document.insert(QStringLiteral("rowProblems"), m_rowProblems);
+        }
+        return document;
     }
 
     ProvisionOptions &m_options;
@@ -791,8 +936,12 @@ private:
     const QStringList &m_libraryDirs;
     TrackerRoster m_roster;
     QSet<qint32> m_handled;
+    QSet<int> m_rowsUsed;
     int m_done = 0;
     int m_failed = 0;
+    QJsonArray m_trackers;
+    QJsonArray m_absent;
+    QJsonArray m_rowProblems;
 };
 
 int commandProvision(const QStringList &options, QTextStream &out, QTextStream &err, const CliEnv &env)
@@ -814,6 +963,12 @@ int commandProvision(const QStringList &options, QTextStream &out, QTextStream &
         } else if (option == QLatin1String("--count") && hasValue) {
             parsed.count = options[++i].toInt(&good);
             good = good && parsed.count > 0;
+        } else if (option == QLatin1String("--values") && hasValue && parsed.valuesPath.isEmpty()) {
+            parsed.valuesPath = options[++i];
+        } else if (option == QLatin1String("--require-values")) {
+            parsed.requireValues = true;
+        } else if (option == QLatin1String("--json")) {
+            parsed.json = true;
         } else if (option == QLatin1String("--wait")) {
             parsed.wait = true;
         } else if (!option.startsWith(u'-') && parsed.file.isEmpty()) {
@@ -830,12 +985,25 @@ int commandProvision(const QStringList &options, QTextStream &out, QTextStream &
         err << "kvmtconf-cli provision: name one profile file" << Qt::endl;
         return ExitUsage;
     }
+    if (parsed.requireValues && parsed.valuesPath.isEmpty()) {
+        err << "kvmtconf-cli provision: --require-values needs --values TABLE.csv" << Qt::endl;
+        return ExitUsage;
+    }
     // Checked before any tracker is touched; each tracker loads it again
     // with its own identity.
     const QFileInfo info(parsed.file);
     if (!info.isFile() || !info.isReadable()) {
         err << "kvmtconf-cli provision: cannot read the profile file " << parsed.file << Qt::endl;
         return ExitBadFile;
+    }
+    if (!parsed.valuesPath.isEmpty()) {
+        QString error;
+        parsed.values = ValuesTable::read(parsed.valuesPath, &error);
+        if (!parsed.values) {
+            err << "kvmtconf-cli provision: cannot read the values table " << parsed.valuesPath << ": " << error
+                << Qt::endl;
+            return ExitBadTable;
+        }
     }
     Provisioner provisioner(parsed, out, err, env.libraryDirs);
     return provisioner.run();

@@ -505,6 +505,93 @@ TEST_F(CliTest, ProvisionRefusesBadArgumentsBeforeTouchingATracker)
     EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001731")).isEmpty());
 }
 
+QString writeTable(const QTemporaryDir &dir, const QByteArray &csv)
+{
+    const QString path = dir.filePath(QStringLiteral("values.csv"));
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(csv);
+    return path;
+}
+
+TEST_F(CliTest, ProvisionGivesEachTrackerItsOwnValuesFromATable)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    for (const char *serial : {"5001791", "5001792", "5001793"})
+        TrackerHome::instance().plug(scenario(QString::fromLatin1(serial)));
+    const QString table = writeTable(dir, "\xEF\xBB\xBFserial;DEVNAME;SMSNUMBER1\r\n"
+                                          "5001791;VAN-1;+79001110001\r\n"
+                                          "5001792;\"VAN 2\";+79001110002\r\n"
+                                          "5001793;VAN-3;\r\n"
+                                          "5001799;VAN-9;+79001110009\r\n");
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), table});
+    EXPECT_EQ(run.exitCode, 12) << "a vehicle of the table was not provisioned";
+    EXPECT_EQ(run.out, QStringLiteral("5001791\tok\tsaved\t-\t2\n5001792\tok\tsaved\t-\t2\n5001793\tok\tsaved\t-\t1\n"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 5: tracker 5001799 was not attached"))) << run.err.toStdString();
+    EXPECT_EQ(flashLine(QStringLiteral("5001792"), QStringLiteral("DEVNAME=")), QStringLiteral("DEVNAME=VAN 2"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001791"), QStringLiteral("SMSNUMBER1=")), QStringLiteral("SMSNUMBER1=+79001110001"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001793"), QStringLiteral("DEVNAME=")), QStringLiteral("DEVNAME=VAN-3"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001793"), QStringLiteral("GSMAPN=")), QStringLiteral("GSMAPN=fleet.apn"));
+    // The copies the program keeps hold each tracker's passwords: the owner's only.
+    for (const QString &copy : {QDir(programExeDir()).filePath(QStringLiteral("5001792.atc")),
+                                ReadHistory::copies(programExeDir(), QStringLiteral("5001792")).value(0)}) {
+        const QFileDevice::Permissions permissions = QFileInfo(copy).permissions();
+        EXPECT_TRUE(permissions.testFlag(QFileDevice::ReadOwner)) << copy.toStdString();
+        EXPECT_EQ(int(permissions & 0x00FF), 0) << "nothing for group or others: " << copy.toStdString();
+    }
+
+    const QJsonObject json =
+        parseJson(runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), table, QStringLiteral("--json"),
+                           QStringLiteral("--serial"), QStringLiteral("5001792")})
+                      .out);
+    const QJsonObject tracker = json.value(QStringLiteral("trackers")).toArray().at(0).toObject();
+    EXPECT_EQ(tracker.value(QStringLiteral("result")).toString(), QStringLiteral("ok"));
+    EXPECT_EQ(tracker.value(QStringLiteral("values")).toObject().value(QStringLiteral("DEVNAME")).toString(),
+              QStringLiteral("VAN 2"));
+    EXPECT_TRUE(json.value(QStringLiteral("absent")).toArray().isEmpty()) << "rows not chosen are not missing";
+}
+
+TEST_F(CliTest, ProvisionRefusesABadRowBeforeWritingAndGoesOn)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    for (const char *serial : {"5001794", "5001795", "5001796", "5001797"})
+        TrackerHome::instance().plug(scenario(QString::fromLatin1(serial)));
+    // 5001794: the rules would write another value; 5001795: ';' in a value;
+    // 5001796: no row.
+    const QString table = writeTable(dir, "serial,DEVNAME,ACCLSENSELEV\n5001794,VAN-4,9\n5001795,\"V;5\",\n"
+                                          "5001797,VAN-7,2\n");
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), table,
+                                 QStringLiteral("--require-values")});
+    EXPECT_EQ(run.exitCode, 12);
+    EXPECT_EQ(run.out, QStringLiteral("5001794\tbad-values\tnot-saved\tACCLSENSELEV\t0\n"
+                                      "5001795\tbad-values\tnot-saved\tDEVNAME\t0\n"
+                                      "5001796\tno-values\tnot-saved\t-\t0\n"
+                                      "5001797\tok\tsaved\t-\t2\n"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 2, column ACCLSENSELEV: \"9\" would be written as \"2\"")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 3, column DEVNAME: a value may not hold ';'")));
+    for (const char *serial : {"5001794", "5001795", "5001796"}) {
+        const QStringList commands = TrackerHome::instance().commands(QString::fromLatin1(serial));
+        EXPECT_FALSE(std::any_of(commands.begin(), commands.end(),
+                                 [](const QString &c) { return c.contains(u'=') && !c.endsWith(QLatin1String("=?;"))
+                                                            && !c.startsWith(QLatin1String("CONF")); }))
+            << serial << ": " << commands.join(u' ').toStdString();
+    }
+
+    // A table that cannot be read stops the command before the first tracker.
+    TrackerHome::instance().reset();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001798")));
+    for (const QString &bad : {writeTable(dir, "DEVNAME,serial\nVAN,5001798\n"), dir.filePath(QStringLiteral("no.csv"))}) {
+        const ToolRun refused = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), bad});
+        EXPECT_EQ(refused.exitCode, 17);
+        EXPECT_TRUE(refused.err.contains(QStringLiteral("cannot read the values table"))) << refused.err.toStdString();
+    }
+    EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001798")).isEmpty());
+    EXPECT_EQ(runTool({QStringLiteral("provision"), file, QStringLiteral("--require-values")}).exitCode, 1);
+}
+
 TEST_F(CliTest, ProvisionWaitTakesTrackersPluggedLater)
 {
     QTemporaryDir dir;

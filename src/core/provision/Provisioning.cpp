@@ -59,7 +59,7 @@ QByteArray withValues(QByteArray file, const QList<TableValue> &values)
             if (!lines.isEmpty() && lines.last().isEmpty())
                 lines.removeLast();
             lines.append(line + '\r');
-            lines.append({});
+            lines.append(QByteArray());
         }
     }
     return lines.join('\n');

@@ -1,6 +1,7 @@
 // Protects serving several trackers in turn: listing and telling them apart,
 // opening a chosen one, noticing a new one, and writing a profile file to a
-// tracker with a check by reading it back.
+// tracker with a check by reading it back, with each tracker's own values
+// from a table.
 #include "provision/Provisioning.h"
 #include "provision/TrackerRoster.h"
 
@@ -180,5 +181,70 @@ TEST_F(ProvisioningTest, AFileThatCannotBeLoadedWritesNothing)
     EXPECT_EQ(result.status, ProvisionResult::Status::BadFile);
     EXPECT_FALSE(home.commands(QStringLiteral("5002061")).contains(QStringLiteral("SAVECONFIG=1;")));
 }
+
+// ---- values tables: what a spreadsheet exports, and the rows refused ----
+
+// A row as "serial:KEY=value|KEY=value" or "serial!problem column|column".
+QString rowText(const ValuesRow &row)
+{
+    QStringList parts;
+    for (const TableValue &value : row.values)
+        parts.append(QString::fromLatin1(KeyTable::name(value.key)) + u'=' + value.value);
+    for (const CellProblem &problem : row.problems)
+        parts.append(u'!' + problem.column);
+    return QStringLiteral("%1@%2:%3").arg(row.serial).arg(row.row).arg(parts.join(u'|'));
+}
+
+struct TableCase {
+    const char *name;
+    QByteArray csv;
+    QStringList rows;  // rowText of each, in order
+    QString error;     // a table that cannot be read: part of the reason
+};
+
+class ValuesTables : public ::testing::TestWithParam<TableCase>
+{
+};
+
+TEST_P(ValuesTables, ReadAsGivenOrRefused)
+{
+    const TableCase &c = GetParam();
+    QString error;
+    const std::optional<ValuesTable> table = ValuesTable::parse(c.csv, &error);
+    if (!c.error.isEmpty()) {
+        EXPECT_FALSE(table);
+        EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+        return;
+    }
+    ASSERT_TRUE(table) << error.toStdString();
+    QStringList rows;
+    for (const ValuesRow &row : table->rows())
+        rows.append(rowText(row));
+    EXPECT_EQ(rows, c.rows);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Csv, ValuesTables,
+    ::testing::Values(
+        TableCase{"comma", "serial,DEVNAME,SMSNUMBER1\r\n5001,VAN-1,+7900\r\n5002,,+7901\r\n",
+                  {QStringLiteral("5001@2:DEVNAME=VAN-1|SMSNUMBER1=+7900"), QStringLiteral("5002@3:SMSNUMBER1=+7901")},
+                  {}},
+        // Excel's "CSV UTF-8" in a comma-decimal locale: a mark, ';', quotes.
+        TableCase{"semicolon_bom_quotes",
+                  "\xEF\xBB\xBFSerial;devname;SMSPERIOD\n5001;\"Фургон \"\"7\"\"\";\"0,30,1\"\n;;\n5002;\"a\nb\";\n",
+                  {QStringLiteral("5001@2:DEVNAME=Фургон \"7\"|SMSPERIOD=0,30,1"), QStringLiteral("5002@4:DEVNAME=a\nb")},
+                  {}},
+        TableCase{"row_faults",
+                  "serial,DEVNAME,Colour,\n5001,\"x;y\",,\n5002,,red,\nabc,z,,\n5003,,,,extra\n5001,w,,\n",
+                  {QStringLiteral("5001@2:!DEVNAME|!serial"), QStringLiteral("5002@3:!Colour"),
+                   QStringLiteral("0@4:DEVNAME=z|!serial"), QStringLiteral("5003@5:!5"),
+                   QStringLiteral("5001@6:DEVNAME=w|!serial")},
+                  {}},
+        TableCase{"not_serial_first", "DEVNAME,serial\nx,5001\n", {}, QStringLiteral("first column must be")},
+        TableCase{"key_twice", "serial,DEVNAME,devname\n", {}, QStringLiteral("name the same key")},
+        TableCase{"broken_quote", "serial,DEVNAME\n5001,\"open\n", {}, QStringLiteral("broken CSV")},
+        TableCase{"windows_1251", "serial,DEVNAME\n5001,\xD4\xF3\xF0\n", {}, QStringLiteral("row 2 is not UTF-8")},
+        TableCase{"empty", "", {}, QStringLiteral("empty")}),
+    [](const ::testing::TestParamInfo<TableCase> &info) { return std::string(info.param.name); });
 
 } // namespace
