@@ -1,6 +1,6 @@
 #include "provision/ValuesTable.h"
 
-#include "device/ConnectionMonitor.h"
+#include "text/Numbers.h"
 
 #include <QFile>
 #include <QHash>
@@ -98,8 +98,8 @@ ValuesRow rowOf(int number, const QStringList &cells, const QList<Column> &colum
     ValuesRow row;
     row.row = number;
     row.serialText = cells.value(0);
-    const qint32 serial = parseSerialNumber(row.serialText.toLatin1());
-    row.serial = serial > 0 ? serial : 0;
+    const std::optional<int> serial = strictInt(QStringView(row.serialText));
+    row.serial = serial && *serial > 0 ? *serial : 0;
     if (row.serial == 0)
         row.problems.append({columns[0].name, QStringLiteral("\"%1\" is no serial number").arg(row.serialText)});
     for (qsizetype i = 1; i < cells.size(); ++i) {
