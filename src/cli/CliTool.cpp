@@ -784,8 +784,10 @@ private:
             CliSession session(m_err, m_options.password, m_libraryDirs, false);
             session.configurator.monitor().setDeviceName(name);
             const int taken = takeUpTracker(session, m_err);
-            if (session.configurator.isConnected())
+            if (session.configurator.isConnected()) {
                 outcome.serial = session.configurator.settings().text(F::pSerial);
+                answerRowsOf(parseSerialNumber(outcome.serial.toLatin1()));
+            }
             if (taken == ExitRefused)
                 outcome.result = QStringLiteral("refused");
             else if (taken == ExitNotRead)
@@ -809,14 +811,7 @@ private:
     {
         const ValuesRow *row = nullptr;
         if (m_options.values) {
-            const qint32 serial = parseSerialNumber(outcome->serial.toLatin1());
-            row = m_options.values->rowFor(serial);
-            // Every row of the serial is answered by this tracker's line,
-            // those refused as giving it twice too.
-            for (const ValuesRow &each : m_options.values->rows()) {
-                if (serial != 0 && each.serial == serial)
-                    m_rowsUsed.insert(each.row);
-            }
+            row = m_options.values->rowFor(parseSerialNumber(outcome->serial.toLatin1()));
         }
         if (m_options.requireValues && !row) {
             outcome->result = QStringLiteral("no-values");
@@ -846,6 +841,19 @@ private:
         outcome->saved = provisioned.saved;
         outcome->keys = provisioned.failedKeys;
         outcome->taken = values;
+    }
+
+    // The tracker's line answers for every row of its serial (those refused
+    // as giving it twice too), whatever became of it: none is reported as
+    // a tracker that was not there.
+    void answerRowsOf(qint32 serial)
+    {
+        if (!m_options.values || serial == 0)
+            return;
+        for (const ValuesRow &row : m_options.values->rows()) {
+            if (row.serial == serial)
+                m_rowsUsed.insert(row.row);
+        }
     }
 
     void refuse(const ValuesRow &row, const QList<CellProblem> &problems, TrackerOutcome *outcome)

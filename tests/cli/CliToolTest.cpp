@@ -556,22 +556,26 @@ TEST_F(CliTest, ProvisionRefusesABadRowBeforeWritingAndGoesOn)
 {
     QTemporaryDir dir;
     const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001790"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1")}));
     for (const char *serial : {"5001794", "5001795", "5001796", "5001797"})
         TrackerHome::instance().plug(scenario(QString::fromLatin1(serial)));
     // 5001794: the rules would write another value; 5001795: ';' in a value;
-    // 5001796: no row.
+    // 5001796: no row; 5001790: its row is fine, its password missing.
     const QString table = writeTable(dir, "serial,DEVNAME,ACCLSENSELEV\n5001794,VAN-4,9\n5001795,\"V;5\",\n"
-                                          "5001797,VAN-7,2\n");
+                                          "5001797,VAN-7,2\n5001790,VAN-0,\n");
     const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), table,
                                  QStringLiteral("--require-values")});
     EXPECT_EQ(run.exitCode, 12);
-    EXPECT_EQ(run.out, QStringLiteral("5001794\tbad-values\tnot-saved\tACCLSENSELEV\t0\n"
+    EXPECT_EQ(run.out, QStringLiteral("5001790\trefused\tnot-saved\t-\t0\n"
+                                      "5001794\tbad-values\tnot-saved\tACCLSENSELEV\t0\n"
                                       "5001795\tbad-values\tnot-saved\tDEVNAME\t0\n"
                                       "5001796\tno-values\tnot-saved\t-\t0\n"
                                       "5001797\tok\tsaved\t-\t2\n"));
     EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 2, column ACCLSENSELEV: \"9\" would be written as \"2\"")))
         << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 3, column DEVNAME: a value may not hold ';'")));
+    EXPECT_FALSE(run.err.contains(QStringLiteral("was not attached"))) << run.err.toStdString();
     for (const char *serial : {"5001794", "5001795", "5001796"}) {
         const QStringList commands = TrackerHome::instance().commands(QString::fromLatin1(serial));
         EXPECT_FALSE(std::any_of(commands.begin(), commands.end(),
