@@ -100,7 +100,8 @@ const char kUsage[] =
     "                          skipped. With --wait, then provision every\n"
     "                          tracker plugged in until interrupted (Ctrl+C),\n"
     "                          until N trackers are done (--count), or until\n"
-    "                          every serial given is done\n"
+    "                          every serial given (or, with --require-values,\n"
+    "                          every serial of the table) is done\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -755,6 +756,14 @@ private:
     {
         if (m_options.count > 0 && m_done + m_failed >= m_options.count)
             return true;
+        // Waiting with --require-values, the table is the list of vehicles
+        // to do; without a wait, each attached tracker still gets its line.
+        if (m_options.wait && m_options.requireValues && m_options.serials.isEmpty()) {
+            const QList<ValuesRow> &rows = m_options.values->rows();
+            return std::all_of(rows.begin(), rows.end(), [this](const ValuesRow &row) {
+                return row.serial == 0 || m_rowsUsed.contains(row.row);
+            });
+        }
         if (m_options.serials.isEmpty())
             return false;
         return std::all_of(m_options.serials.begin(), m_options.serials.end(),

@@ -600,25 +600,33 @@ TEST_F(CliTest, ProvisionWaitTakesTrackersPluggedLater)
 {
     QTemporaryDir dir;
     const QString file = fleetFile(dir);
-    TrackerHome::instance().plug(scenario(QStringLiteral("5001741")));
-    // Plugged from inside the tool's event loop, after the first is done.
-    QTimer plugLater;
-    plugLater.setSingleShot(true);
-    QObject::connect(&plugLater, &QTimer::timeout,
-                     [] { plugAtomically(scenario(QStringLiteral("5001742")), QStringLiteral("5001742")); });
-    plugLater.start(50);
-    // Never hangs the suite: an interrupt ends the wait if no notice came.
-    QTimer safety;
-    safety.setSingleShot(true);
-    QObject::connect(&safety, &QTimer::timeout, [] { std::raise(SIGINT); });
-    safety.start(30000);
+    const QString table = writeTable(dir, "serial,DEVNAME\n5001741,VAN-1\n5001742,VAN-2\n");
+    // The wait ends after two trackers, or once every vehicle of the table is done.
+    for (const QStringList &ending : {QStringList{QStringLiteral("--count"), QStringLiteral("2")},
+                                      QStringList{QStringLiteral("--values"), table, QStringLiteral("--require-values")}}) {
+        SCOPED_TRACE(ending.join(u' ').toStdString());
+        TrackerHome::instance().reset();
+        TrackerHome::instance().unplugAll();
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001741")));
+        // Plugged from inside the tool's event loop, after the first is done.
+        QTimer plugLater;
+        plugLater.setSingleShot(true);
+        QObject::connect(&plugLater, &QTimer::timeout,
+                         [] { plugAtomically(scenario(QStringLiteral("5001742")), QStringLiteral("5001742")); });
+        plugLater.start(50);
+        // Never hangs the suite: an interrupt ends the wait if no notice came.
+        QTimer safety;
+        safety.setSingleShot(true);
+        QObject::connect(&safety, &QTimer::timeout, [] { std::raise(SIGINT); });
+        safety.start(30000);
 
-    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--wait"), QStringLiteral("--count"),
-                                 QStringLiteral("2")});
-    EXPECT_TRUE(safety.isActive()) << "the plugged tracker was never noticed";
-    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.out, QStringLiteral("5001741\tok\tsaved\t-\n5001742\tok\tsaved\t-\n"));
-    EXPECT_EQ(flashLine(QStringLiteral("5001742"), QStringLiteral("SERVERPORT=")), QStringLiteral("SERVERPORT=4321"));
+        const ToolRun run = runTool(QStringList{QStringLiteral("provision"), file, QStringLiteral("--wait")} + ending);
+        EXPECT_TRUE(safety.isActive()) << "the plugged tracker was never noticed";
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        const QString taken = ending.contains(table) ? QStringLiteral("\t1") : QString();
+        EXPECT_EQ(run.out, QStringLiteral("5001741\tok\tsaved\t-%1\n5001742\tok\tsaved\t-%1\n").arg(taken));
+        EXPECT_EQ(flashLine(QStringLiteral("5001742"), QStringLiteral("SERVERPORT=")), QStringLiteral("SERVERPORT=4321"));
+    }
 }
 
 TEST_F(CliTest, ProvisionWaitEndsCleanlyOnAnInterrupt)
