@@ -27,6 +27,7 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     , m_factoryDefaults(m_settings)
     , m_cdcLog(m_flags)
     , m_console(m_link, m_log, m_flags)
+    , m_pendingChanges(m_settings, m_keyTable, m_identity)
 {
     ConnectionMonitor::Hooks hooks;
     hooks.readSettings = [this] { m_reader.readSettings(false); };
@@ -42,6 +43,14 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     m_reader.setTrackerReadDone([this](int unanswered) {
         if (unanswered == 0)
             m_history.keep(m_writer.exeDir());
+        // What the tracker reported, before any rule of the window touches
+        // it: a switch the profile's layout forces is a change Save sends.
+        m_pendingChanges.takeTrackerRead(m_reader.lastUnansweredKeys());
+    });
+    m_profileFile.setBeforeLoad([this] { m_pendingChanges.beforeFileLoad(); });
+    connect(&m_monitor, &ConnectionMonitor::runFinished, this, [this] {
+        if (!isConnected())
+            m_pendingChanges.forgetTracker();
     });
     if (QCoreApplication::instance())
         m_writer.setExeDir(programExeDir());

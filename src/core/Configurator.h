@@ -12,6 +12,7 @@
 #include "profiles/ProfileLayout.h"
 #include "profiles/ProfileSelection.h"
 #include "profiles/SettingsSummary.h"
+#include "provision/PendingChanges.h"
 #include "services/CommunicationTests.h"
 #include "services/FactoryDefaults.h"
 #include "services/PasswordProtection.h"
@@ -62,6 +63,8 @@ public:
     ReadHistory &history() { return m_history; }
     CdcLog &cdcLog() { return m_cdcLog; }
     CommandConsole &console() { return m_console; }
+    // What Save would change on the tracker, as the members stand.
+    PendingChanges &pendingChanges() { return m_pendingChanges; }
     // Ends the read, write, identification or test under way after the
     // exchange in progress.
     SequenceStop &stop() { return m_stop; }
@@ -119,6 +122,7 @@ private:
     FactoryDefaults m_factoryDefaults;
     CdcLog m_cdcLog;
     CommandConsole m_console;
+    PendingChanges m_pendingChanges;
 };
 
 } // namespace kvmt

@@ -638,6 +638,35 @@ void KeyTable::applyTime(const QByteArray &value)
         m_settings.setChecked(F::cbAutoSummerTime, n[6] != 0);
 }
 
+QList<Field> KeyTable::fields(Key key)
+{
+    const Entry &s = entry(key);
+    QList<Field> found;
+    for (int i = 0; i < s.slotCount(); ++i) {
+        found.append(s.parts[size_t(i)].field);
+        if (s.parts[size_t(i)].other != kNone)
+            found.append(s.parts[size_t(i)].other);
+    }
+    switch (s.codec) {
+    case Codec::MapFormat:
+        found += {F::rbGoogle, F::rbYandex, F::rbCoordinate};
+        break;
+    case Codec::ControlZone:
+        found += {F::cbCZ_En_Control, F::edLat, F::edLon, F::edRadius};
+        found += QList<Field>(kZoneFlags.begin(), kZoneFlags.end());
+        break;
+    case Codec::Time:
+        found += {F::cbAutoTimeSync, F::edTimeSync, F::edTimeZone, F::cbAutoSummerTime};
+        break;
+    case Codec::Items:
+    case Codec::Accelerometer:
+    case Codec::OptionalFlag:
+    case Codec::AdcInfo:
+        break;
+    }
+    return found;
+}
+
 QByteArray KeyTable::controlZoneValue() const
 {
     int flags = 0;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -75,6 +76,8 @@ public:
     static const char *name(Key key);
     // "KEY=?;"
     static QByteArray query(Key key);
+    // The members a key's value is made of (and a read of it sets).
+    static QList<Field> fields(Key key);
     // "KEY error": the line of a key that got no answer; the same in every
     // language of the window.
     static QString errorLine(Key key);

@@ -114,6 +114,8 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
     if (const QByteArrayList cut = m_buffer.keysWithCutValues(); !cut.isEmpty())
         refuse(tr("Значения %1 в файле содержат символ «;» и не загружены")
                    .arg(QString::fromLatin1(cut.join(", "))));
+    if (m_beforeLoad)
+        m_beforeLoad();
     m_reader.readSettings(true);
     m_log.logEvent(tr("Настройки из файла считаны"), LogNotice);
     return whole ? LoadOutcome::Read : LoadOutcome::ShortRead;

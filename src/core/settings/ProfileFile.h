@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QString>
 
+#include <functional>
+
 class QIODevice;
 
 namespace kvmt {
@@ -52,6 +54,9 @@ public:
     // The same to exactly this path, for tools whose user typed the suffix.
     bool saveAs(const QString &path);
 
+    // Told just before a file's settings go into the members.
+    void setBeforeLoad(std::function<void()> told) { m_beforeLoad = std::move(told); }
+
     // The dialogs, as the person sees them. Filters are "description|pattern".
     static QString openTitle();
     static QString openFilter();
@@ -68,6 +73,7 @@ private:
     const DeviceSettings &m_settings;
     EventLog &m_log;
     UserPrompts &m_prompts;
+    std::function<void()> m_beforeLoad;
 };
 
 } // namespace kvmt

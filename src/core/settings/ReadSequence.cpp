@@ -58,14 +58,17 @@ int ReadSequence::openKeysFrom(size_t first, Source source) const
 void ReadSequence::readSettings(bool fromFile)
 {
     const Source source = fromFile ? Source::File : Source::Tracker;
-    int unanswered = 0;
+    QList<Key> unanswered;
     int refused = 0;
     ProgressRun progress(m_progress, openKeysFrom(0, source));
     for (size_t index = 0; index < std::size(kReadOrder); ++index) {
         const Key key = kReadOrder[index];
         if (!fromFile && m_stop && m_stop->requested()) {
             const int notRead = openKeysFrom(index, source);
-            unanswered += notRead;
+            for (size_t rest = index; rest < std::size(kReadOrder); ++rest) {
+                if (m_keys.readGateOpen(kReadOrder[rest], source))
+                    unanswered.append(kReadOrder[rest]);
+            }
             m_log.logEvent(QCoreApplication::translate("kvmt::ReadSequence", "Чтение остановлено: не считано настроек: %1")
                                .arg(notRead),
                            LogError);
@@ -91,7 +94,7 @@ void ReadSequence::readSettings(bool fromFile)
             answered = m_channel.receiveReply() == 0;
             replyKey = m_channel.replyKey();
             if (!answered || replyKey == kLockedReply)
-                ++unanswered;
+                unanswered.append(key);
             if (answered && replyKey == kLockedReply)
                 ++refused;
         }
@@ -117,7 +120,7 @@ void ReadSequence::readSettings(bool fromFile)
     if (!fromFile) {
         m_lastUnanswered = unanswered;
         if (m_trackerReadDone)
-            m_trackerReadDone(unanswered);
+            m_trackerReadDone(int(unanswered.size()));
     }
 }
 

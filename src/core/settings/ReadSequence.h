@@ -2,6 +2,8 @@
 
 #include "settings/SequenceProgress.h"
 
+#include <QList>
+
 #include <functional>
 
 namespace kvmt {
@@ -13,6 +15,7 @@ class KeyTable;
 class SequenceStop;
 class SettingsBuffer;
 struct TrackerIdentity;
+enum class Key : int;
 enum class Source;
 
 // Fills the settings from the tracker, one query per key, or from the
@@ -37,7 +40,9 @@ public:
 
     // Keys the last read from the tracker left without a real answer,
     // those a stop left unread included.
-    int lastUnanswered() const { return m_lastUnanswered; }
+    int lastUnanswered() const { return m_lastUnanswered.size(); }
+    // The same keys, in reading order.
+    const QList<Key> &lastUnansweredKeys() const { return m_lastUnanswered; }
     // A read from the tracker ends after the exchange in progress once this
     // is requested; the keys not reached are logged once.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
@@ -58,7 +63,7 @@ private:
     EventLog &m_log;
     TrackerReadDone m_trackerReadDone;
     SequenceProgress m_progress;
-    int m_lastUnanswered = 0;
+    QList<Key> m_lastUnanswered;
     const SequenceStop *m_stop = nullptr;
 };
 

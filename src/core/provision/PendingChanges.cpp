@@ -1,0 +1,127 @@
+#include "provision/PendingChanges.h"
+
+#include "settings/TrackerIdentity.h"
+
+namespace kvmt {
+
+PendingChanges::PendingChanges(const DeviceSettings &settings, const KeyTable &keys, const TrackerIdentity &identity,
+                               QObject *parent)
+    : QObject(parent)
+    , m_settings(settings)
+    , m_keys(keys)
+    , m_identity(identity)
+    , m_marked(kFieldCount, false)
+{
+    m_refresh.setSingleShot(true);
+    m_refresh.setInterval(0);
+    connect(&m_refresh, &QTimer::timeout, this, &PendingChanges::refreshNow);
+    connect(&m_settings, &DeviceSettings::fieldChanged, this, [this] {
+        if (m_reference != Reference::None)
+            m_refresh.start();
+    });
+}
+
+void PendingChanges::takeTrackerRead(const QList<Key> &unanswered)
+{
+    m_unanswered = unanswered;
+    takeReference(Reference::Tracker, ValueSide::Held);
+}
+
+void PendingChanges::beforeFileLoad()
+{
+    // Against the tracker, a load's changes are what Save would send anyway.
+    if (m_reference == Reference::Tracker)
+        return;
+    m_unanswered.clear();
+    takeReference(Reference::BeforeLoad, ValueSide::Written);
+}
+
+void PendingChanges::forgetTracker()
+{
+    if (m_reference != Reference::Tracker)
+        return;
+    m_reference = Reference::None;
+    m_written.clear();
+    m_members.clear();
+    m_unanswered.clear();
+    refreshNow();
+}
+
+void PendingChanges::takeReference(Reference reference, ValueSide side)
+{
+    m_reference = reference;
+    m_written = writtenValues(m_keys, m_settings, m_identity, side);
+    m_members.clear();
+    m_members.reserve(kFieldCount);
+    for (int i = 0; i < kFieldCount; ++i)
+        m_members.push_back(memberNow(Field(i)));
+    refreshNow();
+}
+
+PendingChanges::Member PendingChanges::memberNow(Field field) const
+{
+    switch (DeviceSettings::info(field).kind) {
+    case FieldKind::Text:
+        return {m_settings.text(field), false, -1};
+    case FieldKind::Flag:
+    case FieldKind::Radio:
+        return {{}, m_settings.isChecked(field), -1};
+    case FieldKind::Choice:
+        return {{}, false, m_settings.index(field)};
+    case FieldKind::Control:
+        break;
+    }
+    return {};
+}
+
+QList<KeyDifference> PendingChanges::differences() const
+{
+    if (m_reference == Reference::None)
+        return {};
+    return pendingDifferences(m_written, writtenValues(m_keys, m_settings, m_identity, ValueSide::Written),
+                              m_unanswered);
+}
+
+bool PendingChanges::isUnanswered(Field field) const
+{
+    return std::any_of(m_unanswered.begin(), m_unanswered.end(),
+                       [field](Key key) { return KeyTable::fields(key).contains(field); });
+}
+
+QString PendingChanges::referenceText(Field field) const
+{
+    if (m_members.empty())
+        return {};
+    const Member &then = m_members[size_t(field)];
+    switch (DeviceSettings::info(field).kind) {
+    case FieldKind::Text:
+        return field == F::edPinCode && then.text == noPinText() ? noPinShownText() : then.text;
+    case FieldKind::Flag:
+    case FieldKind::Radio:
+        return then.checked ? QStringLiteral("1") : QStringLiteral("0");
+    case FieldKind::Choice:
+        return m_settings.items(field).value(then.index);
+    case FieldKind::Control:
+        break;
+    }
+    return {};
+}
+
+void PendingChanges::refreshNow()
+{
+    m_refresh.stop();
+    std::vector<bool> marked(kFieldCount, false);
+    for (const KeyDifference &difference : differences()) {
+        for (const Field field : KeyTable::fields(difference.key)) {
+            const bool differs = memberNow(field) != m_members[size_t(field)];
+            if (differs || difference.heldUnknown)
+                marked[size_t(field)] = true;
+        }
+    }
+    if (marked != m_marked) {
+        m_marked = std::move(marked);
+        emit marksChanged();
+    }
+}
+
+} // namespace kvmt
