@@ -9,6 +9,68 @@
     </message>
 </context>
 <context>
+    <name>kvmt::ChangeMarks</name>
+    <message>
+        <source>Трекер не ответил при чтении: его значение неизвестно</source>
+        <translation>The tracker did not answer when read: its value is unknown</translation>
+    </message>
+    <message>
+        <source>включено</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>выключено</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>(пусто)</source>
+        <translation>(empty)</translation>
+    </message>
+    <message>
+        <source>В трекере: %1</source>
+        <translation>In the tracker: %1</translation>
+    </message>
+    <message>
+        <source>До загрузки файла: %1</source>
+        <translation>Before the file was loaded: %1</translation>
+    </message>
+</context>
+<context>
+    <name>kvmt::ChangesDialog</name>
+    <message>
+        <source>Изменения</source>
+        <translation>Changes</translation>
+    </message>
+    <message>
+        <source>Параметр</source>
+        <translation>Key</translation>
+    </message>
+    <message>
+        <source>В трекере</source>
+        <translation>In the tracker</translation>
+    </message>
+    <message>
+        <source>Будет записано</source>
+        <translation>To be written</translation>
+    </message>
+    <message>
+        <source>Настройки трекера не считаны: сравнивать не с чем.</source>
+        <translation>The tracker&apos;s settings have not been read: there is nothing to compare with.</translation>
+    </message>
+    <message>
+        <source>Сохранение ничего не изменит: все параметры совпадают с трекером.</source>
+        <translation>Save would change nothing: every setting is as the tracker holds it.</translation>
+    </message>
+    <message>
+        <source>Сохранение запишет в трекер параметров, отличных от считанных: %1</source>
+        <translation>Save would write settings that differ from those read: %1</translation>
+    </message>
+    <message>
+        <source>Трекер не ответил на этот параметр при чтении</source>
+        <translation>The tracker did not answer this setting when read</translation>
+    </message>
+</context>
+<context>
     <name>kvmt::CommunicationTests</name>
     <message>
         <source>Тестирование успешно завершено</source>
@@ -1100,6 +1162,10 @@
     <message>
         <source>Остановить после текущего обмена (Esc)</source>
         <translation>Stop after the exchange in progress (Esc)</translation>
+    </message>
+    <message>
+        <source>Изменения</source>
+        <translation>Changes</translation>
     </message>
 </context>
 <context>

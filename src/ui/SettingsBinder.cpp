@@ -119,20 +119,41 @@ void SettingsBinder::bind(Field field, QWidget *widget)
     refresh(field);
 }
 
-QString SettingsBinder::captionFor(Field field) const
+const QLabel *SettingsBinder::captionLabel(Field field) const
 {
     const QWidget *widget = m_widgets[size_t(field)];
     if (!widget || !widget->parentWidget())
-        return DeviceSettings::name(field);
-    // The pages put a field's caption on its row, to its left.
+        return nullptr;
+    // The pages put a field's caption on its row, to its left, or else
+    // right above it.
+    static constexpr int kAboveGap = 8;
     const QRect row = widget->geometry();
     const QLabel *nearest = nullptr;
+    const QLabel *above = nullptr;
     for (const QLabel *label : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
         const QRect at = label->geometry();
         const bool sameRow = at.center().y() >= row.top() && at.center().y() <= row.bottom();
         if (sameRow && at.right() <= row.left() && (!nearest || at.right() > nearest->geometry().right()))
             nearest = label;
+        const bool justAbove = at.bottom() < row.top() && row.top() - at.bottom() <= kAboveGap
+                            && at.left() >= row.left() - kAboveGap && at.left() < row.right();
+        if (justAbove)
+            above = label;
     }
+    return nearest ? nearest : above;
+}
+
+QWidget *SettingsBinder::captionWidget(Field field) const
+{
+    QWidget *widget = m_widgets[size_t(field)];
+    if (qobject_cast<QAbstractButton *>(widget))
+        return widget;
+    return const_cast<QLabel *>(captionLabel(field));
+}
+
+QString SettingsBinder::captionFor(Field field) const
+{
+    const QLabel *nearest = captionLabel(field);
     QString caption = nearest ? nearest->text().trimmed() : QString();
     caption.remove(u'&');
     if (caption.endsWith(u':'))

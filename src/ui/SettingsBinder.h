@@ -7,6 +7,7 @@
 
 #include "settings/DeviceSettings.h"
 
+class QLabel;
 class QWidget;
 
 namespace kvmt {
@@ -31,12 +32,16 @@ public:
     // Members that have a control in the window (tests check completeness).
     int boundCount() const;
     QWidget *widgetFor(Field field) const { return m_widgets[size_t(field)]; }
+    // What names the field to the person: a check box or radio button's own
+    // text, else the caption on its row; nullptr when it has none.
+    QWidget *captionWidget(Field field) const;
 
 private:
     void bind(Field field, QWidget *widget);
     void refresh(Field field);
     // The caption the person sees beside a field, else the field's name.
     QString captionFor(Field field) const;
+    const QLabel *captionLabel(Field field) const;
 
     DeviceSettings &m_settings;
     std::vector<QWidget *> m_widgets;

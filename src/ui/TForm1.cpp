@@ -7,6 +7,7 @@
 #include "shell/LogPortSearch.h"
 #include "shell/SessionClose.h"
 #include "ui/KeyFilterInstaller.h"
+#include "ui/PendingChangesView.h"
 #include "ui/RichLog.h"
 #include "ui/SettingsBinder.h"
 #include "ui/TForm2.h"
@@ -178,6 +179,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
     m_binder->onRefusedText([prompts](const QString &message) { prompts->showMessage(message); });
     new KeyFilterInstaller(*m_binder, this);
+    new ChangeMarks(m_configurator->pendingChanges(), m_configurator->settings(), *m_binder, this);
     connectDeviceServices();
     connectProfileCommands();
     connectProgressBar();
@@ -444,6 +446,11 @@ void TForm1::buildMenu()
         connect(item, &QAction::triggered, this, [this, item] { N3Click(item); });
     }
 
+    // Only shows: Save works as it always has.
+    QAction *changes = menuBar()->addAction(tr("Изменения"));
+    changes->setObjectName(QStringLiteral("ChangesItem"));
+    connect(changes, &QAction::triggered, this, &TForm1::showChanges);
+
     QAction *help = menuBar()->addAction(tr("Справка"));
     help->setObjectName(QStringLiteral("N2"));
     connect(help, &QAction::triggered, this, &TForm1::N2Click);
@@ -475,6 +482,14 @@ void TForm1::N3Click(QAction *item)
     // the new instance reads the file complete.
     m_restartOnExit = restartCommandForThisProgram(m_arguments);
     close();
+}
+
+void TForm1::showChanges()
+{
+    auto *dialog = new ChangesDialog(m_configurator->pendingChanges(), m_configurator->settings(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setModal(true);
+    dialog->show();
 }
 
 void TForm1::N2Click()

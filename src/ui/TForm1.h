@@ -91,6 +91,7 @@ private:
     void applyLanguage(int languageId);
     void N3Click(QAction *item);
     void N2Click();
+    void showChanges();
     void connectServiceControls();
     void openCdcLog();
     void runConsoleCommand();

@@ -1,12 +1,22 @@
-// Protects the main window's frame and its binding to a live session.
+// Protects the main window's frame, its binding to a live session, and
+// what it shows of the changes Save would send.
 #include "ui/TForm1.h"
+
+#include "provision/Provisioning.h"
+#include "ui/PendingChangesView.h"
 
 #include "ScriptedPrompts.h"
 #include "TrackerFixture.h"
 
+#include <QAction>
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
 #include <QTextEdit>
 
 #include <gtest/gtest.h>
@@ -76,4 +86,93 @@ TEST_F(MainWindowTest, StartsWithDesignStateAndShowsATrackerOnceConnected)
     EXPECT_EQ(serial->text(), QStringLiteral("---------"));
     EXPECT_FALSE(save->isEnabled());
     EXPECT_TRUE(window.logPane()->toPlainText().isEmpty());
+}
+
+namespace {
+
+// The field is marked: a bold caption beside it tells the same as its tooltip.
+bool captionBold(TForm1 &window, const char *field)
+{
+    const QWidget *edit = window.findChild<QWidget *>(QString::fromLatin1(field));
+    const QList<QLabel *> labels = edit->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly);
+    return !edit->toolTip().isEmpty() && std::any_of(labels.begin(), labels.end(), [edit](const QLabel *label) {
+        return label->font().bold() && label->toolTip() == edit->toolTip();
+    });
+}
+
+// "KEY\ttracker\tnew" per row of the "Changes" list.
+QStringList changesListed(TForm1 &window)
+{
+    window.findChild<QAction *>(QStringLiteral("ChangesItem"))->trigger();
+    auto *dialog = window.findChild<ChangesDialog *>();
+    QStringList rows;
+    for (int r = 0; dialog && r < dialog->table()->rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < 3; ++c)
+            cells.append(dialog->table()->item(r, c)->text());
+        // The computer's clock is "now": only whether SETTIME is listed counts.
+        rows.append(cells.first() == QLatin1String("SETTIME") ? cells.first() : cells.join(u'\t'));
+    }
+    delete dialog;
+    return rows;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, MarksAndTheChangesListShowWhatSaveWouldSend)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001250"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[settings]"), QStringLiteral("GSMAPN=fleet.apn"),
+                                           QStringLiteral("SERVERPORT=4321")}));
+    window.show();
+    window.configurator().monitor().devtimerTimer();
+    const QStringList untouched = changesListed(window);
+    auto *apn = window.findChild<QLineEdit *>(QStringLiteral("edAPN"));
+    auto *port = window.findChild<QLineEdit *>(QStringLiteral("edServerPort"));
+    QTest::keyClicks(apn, QStringLiteral("x"));
+    QTest::keyClicks(port, QStringLiteral("9"));
+    QApplication::processEvents();
+    EXPECT_TRUE(captionBold(window, "edAPN") && captionBold(window, "edServerPort"));
+    EXPECT_FALSE(captionBold(window, "edAPNPass"));
+    EXPECT_EQ(apn->toolTip(), QStringLiteral("В трекере: fleet.apn"));
+    EXPECT_EQ(changesListed(window), QStringList({QStringLiteral("GSMAPN\tfleet.apn\tfleet.apnx"),
+                                                  QStringLiteral("SERVERPORT\t4321\t43219")})
+                                         + untouched);
+    // Edited back to the tracker's value: no longer a change.
+    QTest::keyClick(port, Qt::Key_Backspace);
+    QApplication::processEvents();
+    EXPECT_FALSE(captionBold(window, "edServerPort"));
+    EXPECT_TRUE(port->toolTip().isEmpty());
+
+    // A file loaded now: the marks and the list are what diff says of it.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("van.atc"));
+    ASSERT_TRUE(window.configurator().profileFile().saveAs(file));
+    QFile profile(file);
+    ASSERT_TRUE(profile.open(QIODevice::ReadWrite));
+    QByteArray text = profile.readAll();
+    text.replace("DEVNAME=", "DEVNAME=VAN7").replace("GSMAPN=fleet.apnx;", "GSMAPN=other.apn;");
+    profile.resize(0);
+    profile.write(text);
+    profile.close();
+    ASSERT_EQ(window.configurator().profileFile().load(file), ProfileFile::LoadOutcome::Read);
+    QApplication::processEvents();
+    EXPECT_TRUE(captionBold(window, "edAPN") && captionBold(window, "edDevName"));
+    EXPECT_FALSE(captionBold(window, "edServerPort"));
+
+    RecordingEventLog log;
+    ScriptedPrompts diffPrompts;
+    Configurator diffSession(log, diffPrompts, {QStringLiteral(KVMT_TEST_BIN_DIR)});
+    diffSession.monitor().devtimerTimer();
+    const std::optional<QList<KeyDifference>> diff = differencesToFile(diffSession, file);
+    ASSERT_TRUE(diff);
+    QStringList expected;
+    for (const KeyDifference &d : *diff) {
+        expected.append(d.key == Key::SETTIME ? QStringLiteral("SETTIME")
+                                              : QStringLiteral("%1\t%2\t%3").arg(QLatin1String(KeyTable::name(d.key)),
+                                                                                displayValue(d.key, d.held),
+                                                                                displayValue(d.key, d.written)));
+    }
+    EXPECT_EQ(changesListed(window), expected);
+    EXPECT_EQ(expected.size(), 2 + untouched.size());
 }

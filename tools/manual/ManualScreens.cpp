@@ -4,6 +4,7 @@
 #include "shell/IniFile.h"
 #include "shell/Language.h"
 #include "shell/ProgramSettings.h"
+#include "ui/PendingChangesView.h"
 #include "ui/TForm1.h"
 #include "ui/TFormPass.h"
 
@@ -108,6 +109,17 @@ QMap<QString, QImage> takeScreens(const QString &binDir, int languageId)
     password.show();
     screens.insert(QStringLiteral("password"), grab(&password));
     password.hide();
+
+    // Two fields edited since the read: marked on the page and listed.
+    pages->setCurrentIndex(1);
+    setup->setCurrentIndex(0);
+    window.configurator().settings().setText(F::edAPN, QStringLiteral("fleet.apn"));
+    window.configurator().settings().setText(F::edAPNLogin, QStringLiteral("fleet"));
+    screens.insert(QStringLiteral("marks"), grab(&window));
+    ChangesDialog changes(window.configurator().pendingChanges(), window.configurator().settings(), &window);
+    changes.show();
+    screens.insert(QStringLiteral("changes"), grab(&changes));
+    changes.hide();
 
     window.close();
     settle();
