@@ -1,5 +1,6 @@
 // Protects the comparison behind diff and provisioning: which keys a write
 // sends for a firmware, and which values count as the same.
+#include "provision/PendingChanges.h"
 #include "provision/Provisioning.h"
 #include "provision/WrittenValues.h"
 
@@ -190,6 +191,60 @@ TEST(KeysReported, OnlyRedKeyErrorLinesName)
                                   {QStringLiteral("DEVNAME error!"), LogError},
                                   {QStringLiteral("SETTIME error"), LogError}};
     EXPECT_EQ(keysReported(lines), (QList<Key>{Key::GSMAPN, Key::SETTIME}));
+}
+
+} // namespace
+
+namespace {
+
+// What Save would change, as the window shows it: marks follow the members,
+// against the tracker's read or, without one, against the state before a load.
+TEST_F(WrittenValuesTest, PendingChangesFollowTheMembersAgainstTheirReference)
+{
+    PendingChanges pending(settings, keys, identity);
+    settings.setText(F::edAPN, QStringLiteral("internet"));
+    pending.refreshNow();
+    EXPECT_TRUE(pending.differences().isEmpty()) << "nothing to compare with yet";
+
+    pending.beforeFileLoad();
+    settings.setText(F::edAPN, QStringLiteral("fleet.apn"));
+    pending.refreshNow();
+    EXPECT_TRUE(pending.isMarked(F::edAPN));
+    EXPECT_EQ(pending.referenceText(F::edAPN), QStringLiteral("internet"));
+    EXPECT_FALSE(pending.isMarked(F::edAPNLogin));
+
+    // A read from the tracker replaces it; a key it did not answer is listed
+    // and its members marked, whatever they hold.
+    pending.takeTrackerRead({Key::SMSGATE});
+    EXPECT_FALSE(pending.isMarked(F::edAPN));
+    EXPECT_TRUE(pending.isMarked(F::edSMSGate) && pending.isUnanswered(F::edSMSGate));
+    const bool timeIn = settings.isChecked(F::rbTimeIn);
+    settings.setChecked(timeIn ? F::rbEveryTime : F::rbTimeIn, true);
+    pending.beforeFileLoad(); // against the tracker, a load changes nothing of the reference
+    pending.refreshNow();
+    EXPECT_TRUE(pending.isMarked(F::rbTimeIn) && pending.isMarked(F::rbEveryTime));
+    QList<Key> listed;
+    for (const KeyDifference &difference : pending.differences())
+        listed.append(difference.key);
+    // The computer's zone (UTC+3) is not the one read: SETTIME too.
+    EXPECT_EQ(listed, QList<Key>({Key::SMSGATE, Key::SMSPERIOD, Key::SETTIME}));
+    settings.setChecked(timeIn ? F::rbTimeIn : F::rbEveryTime, true);
+    pending.refreshNow();
+    EXPECT_FALSE(pending.isMarked(F::rbTimeIn) || pending.isMarked(F::rbEveryTime)) << "set back as read";
+
+    int told = 0;
+    QObject::connect(&pending, &PendingChanges::marksChanged, [&told] { ++told; });
+    pending.forgetTracker();
+    EXPECT_EQ(told, 1);
+    EXPECT_FALSE(pending.isMarked(F::edSMSGate));
+    EXPECT_TRUE(pending.differences().isEmpty());
+}
+
+// Every key a write sends is made of members: none can change unmarked.
+TEST_F(WrittenValuesTest, EveryWrittenKeyNamesItsMembers)
+{
+    for (const WrittenValue &value : writtenValues(keys, settings, identity, ValueSide::Written))
+        EXPECT_FALSE(KeyTable::fields(value.key).isEmpty()) << KeyTable::name(value.key);
 }
 
 } // namespace
