@@ -636,9 +636,8 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
     CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
-    // Keys the read got no answer for are known before the file's own
-    // missing keys are reported by its load.
-    const QList<Key> unanswered = keysReported(session.tap.lines());
+    // The keys the read got no answer for, as the window's list takes them.
+    const QList<Key> unanswered = session.configurator.reader().lastUnansweredKeys();
     const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file, unanswered);
     if (!found)
         return ExitBadFile;
