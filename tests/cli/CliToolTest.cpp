@@ -507,11 +507,7 @@ TEST_F(CliTest, ProvisionRefusesBadArgumentsBeforeTouchingATracker)
 
 QString writeTable(const QTemporaryDir &dir, const QByteArray &csv)
 {
-    const QString path = dir.filePath(QStringLiteral("values.csv"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(csv);
-    return path;
+    return writeAll(dir.filePath(QStringLiteral("values.csv")), csv);
 }
 
 TEST_F(CliTest, ProvisionGivesEachTrackerItsOwnValuesFromATable)

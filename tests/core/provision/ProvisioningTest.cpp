@@ -48,11 +48,7 @@ struct NamedSession {
 
 QString writeProfile(const QTemporaryDir &dir, const QByteArray &lines)
 {
-    const QString path = dir.filePath(QStringLiteral("p.atc"));
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(lines);
-    return path;
+    return writeAll(dir.filePath(QStringLiteral("p.atc")), lines);
 }
 
 TEST_F(ProvisioningTest, RosterNamesNewTrackersOnceAndForgetsUnpluggedOnes)

@@ -58,6 +58,14 @@ inline QByteArray readAll(const QString &path, const QByteArray &absent = {})
     return file.open(QIODevice::ReadOnly) ? file.readAll() : absent;
 }
 
+// Writes `bytes` as the whole file at `path` and returns the path.
+inline QString writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size()) << path.toStdString();
+    return path;
+}
+
 // A scenario with trace on. `extra` lines are added to [tracker].
 QString scenario(const QString &serial = QStringLiteral("5001500"), const QString &version = QStringLiteral("KVMT-1.44"),
                  const QStringList &extra = {});
