@@ -39,6 +39,7 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     m_reader.setStop(&m_stop);
     m_writer.setStop(&m_stop);
     m_tests.setStop(&m_stop);
+    m_reader.setTrackerReadStarting([this] { m_pendingChanges.holdForTrackerRead(); });
     // A read the tracker did not answer in full is no backup to restore.
     m_reader.setTrackerReadDone([this](int unanswered) {
         if (unanswered == 0)

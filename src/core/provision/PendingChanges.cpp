@@ -16,13 +16,20 @@ PendingChanges::PendingChanges(const DeviceSettings &settings, const KeyTable &k
     m_refresh.setInterval(0);
     connect(&m_refresh, &QTimer::timeout, this, &PendingChanges::refreshNow);
     connect(&m_settings, &DeviceSettings::fieldChanged, this, [this] {
-        if (m_reference != Reference::None)
+        if (m_reference != Reference::None && !m_readUnderWay)
             m_refresh.start();
     });
 }
 
+void PendingChanges::holdForTrackerRead()
+{
+    m_readUnderWay = true;
+    m_refresh.stop();
+}
+
 void PendingChanges::takeTrackerRead(const QList<Key> &unanswered)
 {
+    m_readUnderWay = false;
     m_unanswered = unanswered;
     takeReference(Reference::Tracker, ValueSide::Held);
 }

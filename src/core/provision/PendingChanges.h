@@ -34,6 +34,10 @@ public:
     };
     Reference reference() const { return m_reference; }
 
+    // A read from the tracker is about to change the members: the marks
+    // wait for its end rather than follow it answer by answer (the window
+    // turns its event loop during every exchange).
+    void holdForTrackerRead();
     // A read from the tracker has just left the members as the tracker holds
     // them; `unanswered` are the keys it got no answer for.
     void takeTrackerRead(const QList<Key> &unanswered);
@@ -73,6 +77,7 @@ private:
     const KeyTable &m_keys;
     const TrackerIdentity &m_identity;
     Reference m_reference = Reference::None;
+    bool m_readUnderWay = false;
     WrittenValues m_written;
     std::vector<Member> m_members;
     QList<Key> m_unanswered;

@@ -58,6 +58,8 @@ int ReadSequence::openKeysFrom(size_t first, Source source) const
 void ReadSequence::readSettings(bool fromFile)
 {
     const Source source = fromFile ? Source::File : Source::Tracker;
+    if (!fromFile && m_trackerReadStarting)
+        m_trackerReadStarting();
     QList<Key> unanswered;
     int refused = 0;
     ProgressRun progress(m_progress, openKeysFrom(0, source));

@@ -37,6 +37,8 @@ public:
     // so that a complete read can be kept as a backup.
     using TrackerReadDone = std::function<void(int unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
+    // Told before a read from the tracker puts its first answer in the members.
+    void setTrackerReadStarting(std::function<void()> starting) { m_trackerReadStarting = std::move(starting); }
 
     // Keys the last read from the tracker left without a real answer,
     // those a stop left unread included.
@@ -62,6 +64,7 @@ private:
     const TrackerIdentity &m_identity;
     EventLog &m_log;
     TrackerReadDone m_trackerReadDone;
+    std::function<void()> m_trackerReadStarting;
     SequenceProgress m_progress;
     QList<Key> m_lastUnanswered;
     const SequenceStop *m_stop = nullptr;

@@ -4,16 +4,24 @@
 #include "provision/Provisioning.h"
 #include "provision/WrittenValues.h"
 
+#include "Configurator.h"
+#include "device/TurningWait.h"
 #include "QtPrinters.h"
+#include "ScriptedPrompts.h"
+#include "TrackerFixture.h"
 
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/KeyTable.h"
 #include "settings/TrackerIdentity.h"
 
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 using namespace kvmt;
+using namespace kvmt::test;
 
 namespace {
 
@@ -245,6 +253,97 @@ TEST_F(WrittenValuesTest, EveryWrittenKeyNamesItsMembers)
 {
     for (const WrittenValue &value : writtenValues(keys, settings, identity, ValueSide::Written))
         EXPECT_FALSE(KeyTable::fields(value.key).isEmpty()) << KeyTable::name(value.key);
+}
+
+QList<Field> markedFields(const PendingChanges &pending)
+{
+    QList<Field> marked;
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (pending.isMarked(Field(i)))
+            marked.append(Field(i));
+    }
+    return marked;
+}
+
+// A bold caption the list does not explain would send the person looking
+// for a change Save does not make.
+void expectEveryMarkListed(const PendingChanges &pending)
+{
+    const QList<KeyDifference> listed = pending.differences();
+    for (const Field field : markedFields(pending)) {
+        EXPECT_TRUE(std::any_of(listed.begin(), listed.end(),
+                                [field](const KeyDifference &d) { return KeyTable::fields(d.key).contains(field); }))
+            << DeviceSettings::name(field).toStdString();
+    }
+}
+
+// The reference through a session as the window lives it: the read at
+// connection, Save's read back, the tracker unplugged, then a file loaded
+// with no tracker to compare with.
+TEST(PendingChangesSession, TheReadSaveLossAndALoadEachSetWhatIsCompared)
+{
+    TrackerHome::instance().reset();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001261"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("silent=SMSGATE")}));
+    RecordingEventLog log;
+    ScriptedPrompts prompts;
+    Configurator session(log, prompts, {QStringLiteral(KVMT_TEST_BIN_DIR)});
+    DeviceSettings &settings = session.settings();
+    PendingChanges &pending = session.pendingChanges();
+    session.monitor().devtimerTimer();
+    ASSERT_EQ(pending.reference(), PendingChanges::Reference::Tracker);
+    EXPECT_EQ(session.reader().lastUnansweredKeys(), QList<Key>{Key::SMSGATE});
+    const QList<KeyDifference> atRead = pending.differences();
+    ASSERT_EQ(atRead.value(0).key, Key::SMSGATE);
+    EXPECT_TRUE(atRead.value(0).heldUnknown);
+
+    int told = 0;
+    QObject::connect(&pending, &PendingChanges::marksChanged, [&told] { ++told; });
+    settings.setText(F::edDevName, QStringLiteral("VAN7"));
+    settings.setChecked(F::cbOutputLog, !settings.isChecked(F::cbOutputLog));
+    EXPECT_FALSE(pending.isMarked(F::edDevName)) << "the marks follow once the event loop turns";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(told, 1) << "two edits, one refresh";
+    EXPECT_TRUE(pending.isMarked(F::edDevName) && pending.isMarked(F::cbOutputLog));
+    EXPECT_EQ(pending.differences().size(), atRead.size() + 2);
+    expectEveryMarkListed(pending);
+
+    // A read started again (a profile picked) puts the tracker's values back:
+    // the marks follow once, at its end, though the window's event loop
+    // turns during every exchange.
+    session.link().setWaiter(waitTurning);
+    session.reader().readSettings(false);
+    EXPECT_EQ(told, 2);
+    EXPECT_FALSE(pending.isMarked(F::edDevName) || pending.isMarked(F::cbOutputLog));
+
+    // Save's read back is the tracker's new state (its clock's zone too):
+    // only the key it never answers is still pending.
+    settings.setText(F::edDevName, QStringLiteral("VAN7"));
+    settings.setChecked(F::cbOutputLog, !settings.isChecked(F::cbOutputLog));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(pending.isMarked(F::edDevName));
+    session.btSaveClick();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(pending.isMarked(F::edDevName) || pending.isMarked(F::cbOutputLog));
+    ASSERT_EQ(pending.differences().size(), 1);
+    EXPECT_EQ(pending.differences().first(), atRead.first());
+
+    TrackerHome::instance().unplugAll();
+    session.monitor().devtimerTimer();
+    EXPECT_EQ(pending.reference(), PendingChanges::Reference::None);
+    EXPECT_TRUE(markedFields(pending).isEmpty() && pending.differences().isEmpty());
+
+    // No tracker: the file's changes against the members just before it.
+    QTemporaryDir dir;
+    session.profileFile().load(writeAll(dir.filePath(QStringLiteral("van.atc")),
+                                        "DEVNAME=TRUCK;\r\nGSMAPN=fleet.apn;\r\nSERVERPORT="
+                                            + settings.text(F::edServerPort).toLatin1() + ";\r\n"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(pending.reference(), PendingChanges::Reference::BeforeLoad);
+    EXPECT_EQ(markedFields(pending), QList<Field>({F::edAPN, F::edDevName})) << "the same port is no change";
+    EXPECT_EQ(pending.referenceText(F::edDevName), QStringLiteral("VAN7"));
+    ASSERT_EQ(pending.differences().size(), 2);
+    expectEveryMarkListed(pending);
 }
 
 } // namespace
