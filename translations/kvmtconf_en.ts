@@ -34,6 +34,14 @@
         <source>До загрузки файла: %1</source>
         <translation>Before the file was loaded: %1</translation>
     </message>
+    <message>
+        <source>Отличается от значения в трекере</source>
+        <translation>Differs from the value in the tracker</translation>
+    </message>
+    <message>
+        <source>Изменено загрузкой файла</source>
+        <translation>Changed by the file that was loaded</translation>
+    </message>
 </context>
 <context>
     <name>kvmt::ChangesDialog</name>
@@ -68,6 +76,10 @@
     <message>
         <source>Трекер не ответил на этот параметр при чтении</source>
         <translation>The tracker did not answer this setting when read</translation>
+    </message>
+    <message>
+        <source>Закрыть</source>
+        <translation>Close</translation>
     </message>
 </context>
 <context>

@@ -4,10 +4,12 @@
 #include "settings/DeviceSettings.h"
 #include "ui/SettingsBinder.h"
 
+#include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QHash>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
@@ -24,16 +26,51 @@ bool keyMasked(Key key, const DeviceSettings &settings)
 
 const QString kHidden = QStringLiteral("••••••");
 
-void setBold(QWidget *widget, bool bold)
+QString captionText(const QWidget *caption)
 {
-    QFont font = widget->font();
-    if (font.bold() == bold)
-        return;
-    font.setBold(bold);
-    widget->setFont(font);
-    // Bold is wider: the caption grows rather than lose its end.
-    if (widget->sizeHint().width() > widget->width())
-        widget->resize(widget->sizeHint().width(), widget->height());
+    if (auto *label = qobject_cast<const QLabel *>(caption))
+        return label->text();
+    if (auto *button = qobject_cast<const QAbstractButton *>(caption))
+        return button->text();
+    return {};
+}
+
+// How wide the caption may grow: up to the next control on its row, or to
+// its page's or box's edge. A control that already shares its place (a
+// profile's caption over the switch it replaces) is no limit.
+int roomFor(const QWidget *caption)
+{
+    static constexpr int kGap = 4;
+    const QWidget *parent = caption->parentWidget();
+    const QRect at = caption->geometry();
+    int right = parent->width() - kGap;
+    for (const QWidget *other : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect r = other->geometry();
+        if (other != caption && !r.intersects(at) && r.left() > at.left() && r.top() <= at.bottom()
+            && r.bottom() >= at.top())
+            right = std::min(right, r.left() - kGap);
+    }
+    return std::max(right - at.left(), at.width());
+}
+
+// Bold is wider. The caption grows into the room it has; where that is too
+// little, its letters close up rather than run into the field or lose the
+// caption's end.
+void embolden(QWidget *caption)
+{
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+    const int room = roomFor(caption);
+    const qsizetype letters = std::max<qsizetype>(captionText(caption).size(), 1);
+    qreal spacing = 0;
+    // Rounding of the advances may leave a pixel over: a second pass takes it.
+    for (int pass = 0; pass < 3 && caption->sizeHint().width() > room; ++pass) {
+        spacing -= qreal(caption->sizeHint().width() - room) / qreal(letters);
+        font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+        caption->setFont(font);
+    }
+    caption->resize(std::clamp(caption->sizeHint().width(), caption->width(), room), caption->height());
 }
 
 } // namespace
@@ -44,8 +81,14 @@ ChangeMarks::ChangeMarks(PendingChanges &changes, const DeviceSettings &settings
     , m_changes(changes)
     , m_settings(settings)
     , m_binder(binder)
+    , m_tipMasked(kFieldCount, false)
 {
     connect(&m_changes, &PendingChanges::marksChanged, this, &ChangeMarks::show);
+    // A password hidden again must take its value out of the tooltip at once.
+    connect(&m_settings, &DeviceSettings::fieldChanged, this, [this](Field field) {
+        if (m_changes.isMarked(field) && m_settings.isMasked(field) != m_tipMasked[size_t(field)])
+            show();
+    });
     show();
 }
 
@@ -60,6 +103,7 @@ void ChangeMarks::show()
         if (!widget)
             continue;
         const bool marked = m_changes.isMarked(field);
+        m_tipMasked[size_t(field)] = m_settings.isMasked(field);
         const QString tip = marked ? tipFor(field) : QString();
         widget->setToolTip(tip);
         if (QWidget *caption = m_binder.captionWidget(field)) {
@@ -68,29 +112,51 @@ void ChangeMarks::show()
                 tips.append(tip);
         }
     }
+    // A label shown or hidden since may have stopped being a caption.
+    for (QWidget *bold : m_boldCaptions.keys()) {
+        if (!captions.contains(bold)) {
+            markCaption(bold, false);
+            bold->setToolTip({});
+        }
+    }
     for (auto it = captions.begin(); it != captions.end(); ++it) {
-        setBold(it.key(), !it.value().isEmpty());
+        markCaption(it.key(), !it.value().isEmpty());
         it.key()->setToolTip(it.value().join(u'\n'));
     }
+}
+
+void ChangeMarks::markCaption(QWidget *caption, bool marked)
+{
+    const auto bold = m_boldCaptions.find(caption);
+    if (marked == (bold != m_boldCaptions.end()))
+        return;
+    if (marked) {
+        m_boldCaptions.insert(caption, {caption->testAttribute(Qt::WA_SetFont) ? caption->font() : QFont(),
+                                        caption->width()});
+        embolden(caption);
+        return;
+    }
+    // Back as the page drew it: an inherited font is inherited again.
+    caption->setFont(bold->font);
+    caption->resize(bold->width, caption->height());
+    m_boldCaptions.erase(bold);
 }
 
 QString ChangeMarks::tipFor(Field field) const
 {
     if (m_changes.isUnanswered(field))
         return tr("Трекер не ответил при чтении: его значение неизвестно");
-    QString value;
-    if (m_settings.isMasked(field)) {
-        value = kHidden;
-    } else {
-        const FieldKind kind = DeviceSettings::info(field).kind;
-        value = m_changes.referenceText(field);
-        if (kind == FieldKind::Flag || kind == FieldKind::Radio)
-            value = value == QLatin1String("1") ? tr("включено") : tr("выключено");
-        else if (value.isEmpty())
-            value = tr("(пусто)");
-    }
-    return m_changes.reference() == PendingChanges::Reference::Tracker ? tr("В трекере: %1").arg(value)
-                                                                        : tr("До загрузки файла: %1").arg(value);
+    const bool againstTracker = m_changes.reference() == PendingChanges::Reference::Tracker;
+    // A hidden password is not shown by resting the pointer on it either.
+    if (m_settings.isMasked(field))
+        return againstTracker ? tr("Отличается от значения в трекере") : tr("Изменено загрузкой файла");
+    const FieldKind kind = DeviceSettings::info(field).kind;
+    QString value = m_changes.referenceText(field);
+    if (kind == FieldKind::Flag || kind == FieldKind::Radio)
+        value = value == QLatin1String("1") ? tr("включено") : tr("выключено");
+    else if (value.isEmpty())
+        value = tr("(пусто)");
+    return againstTracker ? tr("В трекере: %1").arg(value) : tr("До загрузки файла: %1").arg(value);
 }
 
 ChangesDialog::ChangesDialog(PendingChanges &changes, const DeviceSettings &settings, QWidget *parent)
@@ -142,7 +208,10 @@ ChangesDialog::ChangesDialog(PendingChanges &changes, const DeviceSettings &sett
     }
     m_table->resizeColumnsToContents();
 
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    // Named here, not by the toolkit: its own translations may be missing.
+    auto *buttons = new QDialogButtonBox(this);
+    QPushButton *close = buttons->addButton(tr("Закрыть"), QDialogButtonBox::RejectRole);
+    close->setObjectName(QStringLiteral("ChangesClose"));
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     // As tall as the list needs, up to what a laptop's screen spares.

@@ -1,7 +1,11 @@
 #pragma once
 
 #include <QDialog>
+#include <QFont>
+#include <QHash>
 #include <QObject>
+
+#include <vector>
 
 #include "provision/WrittenValues.h"
 
@@ -26,11 +30,20 @@ public:
 
 private:
     void show();
+    void markCaption(QWidget *caption, bool marked);
     QString tipFor(Field field) const;
 
     PendingChanges &m_changes;
     const DeviceSettings &m_settings;
     SettingsBinder &m_binder;
+    // Whether each tooltip was written for a hidden field.
+    std::vector<bool> m_tipMasked;
+    // The captions in bold, with the font and width the page gave them.
+    struct Plain {
+        QFont font;
+        int width = 0;
+    };
+    QHash<QWidget *, Plain> m_boldCaptions;
 };
 
 // The "Changes" list: the keys Save would send that differ from the

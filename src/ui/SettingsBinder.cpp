@@ -125,12 +125,15 @@ const QLabel *SettingsBinder::captionLabel(Field field) const
     if (!widget || !widget->parentWidget())
         return nullptr;
     // The pages put a field's caption on its row, to its left, or else
-    // right above it.
+    // right above it. A hidden label (a profile's caption in place of a
+    // switch the profile shows) names nothing the person sees.
     static constexpr int kAboveGap = 8;
     const QRect row = widget->geometry();
     const QLabel *nearest = nullptr;
     const QLabel *above = nullptr;
     for (const QLabel *label : widget->parentWidget()->findChildren<QLabel *>(Qt::FindDirectChildrenOnly)) {
+        if (label->isHidden())
+            continue;
         const QRect at = label->geometry();
         const bool sameRow = at.center().y() >= row.top() && at.center().y() <= row.bottom();
         if (sameRow && at.right() <= row.left() && (!nearest || at.right() > nearest->geometry().right()))

@@ -2,6 +2,7 @@
 // no control is cut by its page or box, no two controls cover each other,
 // and no caption is cut by its own control.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyleOptionGroupBox>
@@ -106,6 +107,46 @@ TEST_F(WindowTest, PagesShowEveryControlWholeAndApart)
     SCOPED_TRACE("every control shown");
     for (int i = 0; i < kFieldCount; ++i)
         model().setVisible(Field(i), true);
+    checkPages();
+
+    // A change Save would send puts its caption in bold, which is wider:
+    // every member changed from the state before a load, gates of the newest
+    // firmware open.
+    SCOPED_TRACE("every change marked");
+    TrackerIdentity &identity = window->configurator().identity();
+    identity.serialNumber = 5001500;
+    identity.firmwareVersion = 144;
+    identity.accelerometerPresent = 1;
+    window->configurator().pendingChanges().beforeFileLoad();
+    std::vector<bool> wasChecked(kFieldCount);
+    for (int i = 0; i < kFieldCount; ++i)
+        wasChecked[size_t(i)] = model().isChecked(Field(i));
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = Field(i);
+        switch (DeviceSettings::info(field).kind) {
+        case FieldKind::Text:
+            model().setText(field, model().text(field) == QLatin1String("1") ? QStringLiteral("2") : QStringLiteral("1"));
+            break;
+        case FieldKind::Flag:
+            model().setChecked(field, !wasChecked[size_t(i)]);
+            break;
+        case FieldKind::Radio:
+            // Setting one button of a group clears the one that was set.
+            if (!wasChecked[size_t(i)])
+                model().setChecked(field, true);
+            break;
+        case FieldKind::Choice:
+            model().setIndex(field, (model().index(field) + 1) % int(model().items(field).size()));
+            break;
+        case FieldKind::Control:
+            break;
+        }
+    }
+    QApplication::processEvents();
+    int bold = 0;
+    for (const QWidget *w : window->findChildren<QWidget *>())
+        bold += w->font().bold() && !w->toolTip().isEmpty() ? 1 : 0;
+    EXPECT_GT(bold, 60);
     checkPages();
 }
 

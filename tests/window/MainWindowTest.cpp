@@ -100,6 +100,21 @@ bool captionBold(TForm1 &window, const char *field)
     });
 }
 
+// The keys with a field that carries a mark.
+QList<Key> keysMarked(TForm1 &window)
+{
+    QList<Key> keys;
+    for (int k = 0; k < int(Key::Count); ++k) {
+        const QList<Field> fields = KeyTable::fields(Key(k));
+        if (std::any_of(fields.begin(), fields.end(), [&window](Field field) {
+                const QWidget *widget = window.findChild<QWidget *>(DeviceSettings::name(field));
+                return widget && !widget->toolTip().isEmpty();
+            }))
+            keys.append(Key(k));
+    }
+    return keys;
+}
+
 // "KEY\ttracker\tnew" per row of the "Changes" list.
 QStringList changesListed(TForm1 &window)
 {
@@ -135,6 +150,11 @@ TEST_F(MainWindowTest, MarksAndTheChangesListShowWhatSaveWouldSend)
     EXPECT_TRUE(captionBold(window, "edAPN") && captionBold(window, "edServerPort"));
     EXPECT_FALSE(captionBold(window, "edAPNPass"));
     EXPECT_EQ(apn->toolTip(), QStringLiteral("В трекере: fleet.apn"));
+    // Hidden, a field keeps the tracker's value out of its tooltip too.
+    window.configurator().settings().setMasked(F::edAPN, true);
+    EXPECT_FALSE(apn->toolTip().contains(QStringLiteral("fleet.apn")));
+    EXPECT_TRUE(captionBold(window, "edAPN"));
+    window.configurator().settings().setMasked(F::edAPN, false);
     EXPECT_EQ(changesListed(window), QStringList({QStringLiteral("GSMAPN\tfleet.apn\tfleet.apnx"),
                                                   QStringLiteral("SERVERPORT\t4321\t43219")})
                                          + untouched);
@@ -167,7 +187,10 @@ TEST_F(MainWindowTest, MarksAndTheChangesListShowWhatSaveWouldSend)
     const std::optional<QList<KeyDifference>> diff = differencesToFile(diffSession, file);
     ASSERT_TRUE(diff);
     QStringList expected;
+    QList<Key> expectedMarked;
     for (const KeyDifference &d : *diff) {
+        if (d.key != Key::SETTIME)
+            expectedMarked.append(d.key);
         expected.append(d.key == Key::SETTIME ? QStringLiteral("SETTIME")
                                               : QStringLiteral("%1\t%2\t%3").arg(QLatin1String(KeyTable::name(d.key)),
                                                                                 displayValue(d.key, d.held),
@@ -175,4 +198,9 @@ TEST_F(MainWindowTest, MarksAndTheChangesListShowWhatSaveWouldSend)
     }
     EXPECT_EQ(changesListed(window), expected);
     EXPECT_EQ(expected.size(), 2 + untouched.size());
+    // SETTIME is listed for the computer's zone whether or not a field of it
+    // changed; a mark of it needs the listing.
+    QList<Key> marked = keysMarked(window);
+    EXPECT_TRUE(marked.removeAll(Key::SETTIME) == 0 || expected.contains(QStringLiteral("SETTIME")));
+    EXPECT_EQ(marked, expectedMarked);
 }
