@@ -636,9 +636,7 @@ int commandDiff(const QStringList &options, QTextStream &out, QTextStream &err, 
     CliSession session(err, password, env.libraryDirs);
     if (const int failed = takeUpTracker(session, err))
         return failed;
-    // The keys the read got no answer for, as the window's list takes them.
-    const QList<Key> unanswered = session.configurator.reader().lastUnansweredKeys();
-    const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file, unanswered);
+    const std::optional<QList<KeyDifference>> found = differencesToFile(session.configurator, file);
     if (!found)
         return ExitBadFile;
     if (json) {

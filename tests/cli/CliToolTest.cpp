@@ -754,6 +754,24 @@ TEST_F(CliTest, DiffListsKeysTheTrackerDidNotAnswerAsUnknown)
     EXPECT_TRUE(only.value(QStringLiteral("tracker")).isNull());
 }
 
+// The connection lays out the tracker's profile: in the Car profile SMS is
+// sent and GPS alone is off, whatever the tracker held. Save writes that,
+// so diff must list it, even for the very file saved from that window.
+TEST_F(CliTest, DiffComparesWithWhatTheTrackerReportedNotWithTheLayout)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001767"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("[settings]"), QStringLiteral("CHANGEPROFILE=1"),
+                                           QStringLiteral("SMSEN=0,0"), QStringLiteral("GPSEN=1")}));
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("car.atc"));
+    ASSERT_EQ(runTool({QStringLiteral("save"), file}).exitCode, 0);
+    const ToolRun diff = runTool({QStringLiteral("diff"), file});
+    EXPECT_EQ(diff.exitCode, 2);
+    const QStringList lines = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    EXPECT_TRUE(lines.contains(QStringLiteral("SMSEN\t0,0\t1,0"))) << diff.out.toStdString();
+    EXPECT_TRUE(lines.contains(QStringLiteral("GPSEN\t1\t0"))) << diff.out.toStdString();
+}
+
 TEST_F(CliTest, DiffUsesTheWriteGatesOfTheAttachedFirmware)
 {
     QTemporaryDir dir;

@@ -25,16 +25,11 @@ QList<Key> keysReported(const QList<LogLine> &lines)
     return keys;
 }
 
-std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator, const QString &file,
-                                                      const QList<Key> &unanswered)
+std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator, const QString &file)
 {
-    const WrittenValues held = writtenValues(configurator.keyTable(), configurator.settings(),
-                                             configurator.identity(), ValueSide::Held);
     if (configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read)
         return std::nullopt;
-    const WrittenValues written = writtenValues(configurator.keyTable(), configurator.settings(),
-                                                configurator.identity(), ValueSide::Written);
-    return pendingDifferences(held, written, unanswered);
+    return configurator.pendingChanges().differences();
 }
 
 namespace {

@@ -69,12 +69,10 @@ ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap
 
 // What writing the profile file would change on the configurator's tracker
 // (connected and read): loads the file as a load after connecting does and
-// compares it with what the tracker was read to hold. Nothing is sent.
-// Keys in `unanswered` (the read got no answer for them) are listed
-// whenever the write sends them, marked heldUnknown: a member that kept its
-// old value must neither hide a change nor invent one.
-// nullopt when the file could not be loaded.
-std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator, const QString &file,
-                                                      const QList<Key> &unanswered = {});
+// lists what the window's "Changes" list would then show: the write
+// against what the tracker reported at the end of its read (before any rule
+// of the connection touched the members), its unanswered keys as unknown.
+// Nothing is sent. nullopt when the file could not be loaded.
+std::optional<QList<KeyDifference>> differencesToFile(Configurator &configurator, const QString &file);
 
 } // namespace kvmt

@@ -20,13 +20,6 @@ using namespace kvmt::test;
 
 namespace {
 
-void writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
 // A file whose reading stops short of the size it claims, as a file cut
 // while it is read does.
 class ShortFile final : public QBuffer
