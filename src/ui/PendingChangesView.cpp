@@ -180,18 +180,18 @@ ChangesDialog::ChangesDialog(PendingChanges &changes, const DeviceSettings &sett
     m_table->horizontalHeader()->setStretchLastSection(true);
     layout->addWidget(m_table);
 
-    const QList<KeyDifference> found = changes.differences();
-    if (changes.reference() != PendingChanges::Reference::Tracker) {
+    const bool read = changes.reference() == PendingChanges::Reference::Tracker;
+    // Against a file's load without a tracker there is no write to list.
+    const QList<KeyDifference> found = read ? changes.differences() : QList<KeyDifference>{};
+    if (!read) {
         note->setText(tr("Настройки трекера не считаны: сравнивать не с чем."));
     } else if (found.isEmpty()) {
         note->setText(tr("Сохранение ничего не изменит: все параметры совпадают с трекером."));
     } else {
         note->setText(tr("Сохранение запишет в трекер параметров, отличных от считанных: %1").arg(found.size()));
     }
-    m_table->setVisible(!found.isEmpty() && changes.reference() == PendingChanges::Reference::Tracker);
+    m_table->setVisible(!found.isEmpty());
     for (const KeyDifference &difference : found) {
-        if (changes.reference() != PendingChanges::Reference::Tracker)
-            break;
         const int row = m_table->rowCount();
         m_table->insertRow(row);
         const bool hidden = keyMasked(difference.key, settings);
