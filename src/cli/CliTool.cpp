@@ -126,22 +126,6 @@ const char kUsage[] =
     "more was sent and no file was written, 17 provision: the values table\n"
     "could not be read.\n";
 
-QString memberValue(const DeviceSettings &settings, Field field)
-{
-    switch (DeviceSettings::info(field).kind) {
-    case FieldKind::Text:
-        return settings.text(field);
-    case FieldKind::Flag:
-    case FieldKind::Radio:
-        return settings.isChecked(field) ? QStringLiteral("1") : QStringLiteral("0");
-    case FieldKind::Choice:
-        return QString::number(settings.index(field));
-    case FieldKind::Control:
-        break;
-    }
-    return {};
-}
-
 bool isPrintedMember(Field field)
 {
     // Controls without a value, and captions the profile page rewrites,
@@ -155,7 +139,7 @@ void printMembers(const DeviceSettings &settings, QTextStream &out)
     for (int i = 0; i < kFieldCount; ++i) {
         const Field field = Field(i);
         if (isPrintedMember(field))
-            out << DeviceSettings::name(field) << '=' << memberValue(settings, field) << '\n';
+            out << DeviceSettings::name(field) << '=' << settings.valueText(field) << '\n';
     }
     out.flush();
 }
@@ -166,7 +150,7 @@ QJsonObject membersJson(const DeviceSettings &settings)
     for (int i = 0; i < kFieldCount; ++i) {
         const Field field = Field(i);
         if (isPrintedMember(field))
-            members.insert(DeviceSettings::name(field), memberValue(settings, field));
+            members.insert(DeviceSettings::name(field), settings.valueText(field));
     }
     return members;
 }
@@ -815,10 +799,8 @@ private:
     // is written.
     void provisionTaken(CliSession &session, TrackerOutcome *outcome)
     {
-        const ValuesRow *row = nullptr;
-        if (m_options.values) {
-            row = m_options.values->rowFor(parseSerialNumber(outcome->serial.toLatin1()));
-        }
+        const ValuesRow *row =
+            m_options.values ? m_options.values->rowFor(parseSerialNumber(outcome->serial.toLatin1())) : nullptr;
         if (m_options.requireValues && !row) {
             outcome->result = QStringLiteral("no-values");
             return;

@@ -41,12 +41,12 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     m_tests.setStop(&m_stop);
     m_reader.setTrackerReadStarting([this] { m_pendingChanges.holdForTrackerRead(); });
     // A read the tracker did not answer in full is no backup to restore.
-    m_reader.setTrackerReadDone([this](int unanswered) {
-        if (unanswered == 0)
+    m_reader.setTrackerReadDone([this](const QList<Key> &unanswered) {
+        if (unanswered.isEmpty())
             m_history.keep(m_writer.exeDir());
         // What the tracker reported, before any rule of the window touches
         // it: a switch the profile's layout forces is a change Save sends.
-        m_pendingChanges.takeTrackerRead(m_reader.lastUnansweredKeys());
+        m_pendingChanges.takeTrackerRead(unanswered);
     });
     m_profileFile.setBeforeLoad([this] { m_pendingChanges.beforeFileLoad(); });
     connect(&m_monitor, &ConnectionMonitor::runFinished, this, [this] {

@@ -61,24 +61,8 @@ void PendingChanges::takeReference(Reference reference, ValueSide side)
     m_members.clear();
     m_members.reserve(kFieldCount);
     for (int i = 0; i < kFieldCount; ++i)
-        m_members.push_back(memberNow(Field(i)));
+        m_members.append(m_settings.valueText(Field(i)));
     refreshNow();
-}
-
-PendingChanges::Member PendingChanges::memberNow(Field field) const
-{
-    switch (DeviceSettings::info(field).kind) {
-    case FieldKind::Text:
-        return {m_settings.text(field), false, -1};
-    case FieldKind::Flag:
-    case FieldKind::Radio:
-        return {{}, m_settings.isChecked(field), -1};
-    case FieldKind::Choice:
-        return {{}, false, m_settings.index(field)};
-    case FieldKind::Control:
-        break;
-    }
-    return {};
 }
 
 QList<KeyDifference> PendingChanges::differences() const
@@ -97,21 +81,12 @@ bool PendingChanges::isUnanswered(Field field) const
 
 QString PendingChanges::referenceText(Field field) const
 {
-    if (m_members.empty())
+    if (m_members.isEmpty())
         return {};
-    const Member &then = m_members[size_t(field)];
-    switch (DeviceSettings::info(field).kind) {
-    case FieldKind::Text:
-        return field == F::edPinCode && then.text == noPinText() ? noPinShownText() : then.text;
-    case FieldKind::Flag:
-    case FieldKind::Radio:
-        return then.checked ? QStringLiteral("1") : QStringLiteral("0");
-    case FieldKind::Choice:
-        return m_settings.items(field).value(then.index);
-    case FieldKind::Control:
-        break;
-    }
-    return {};
+    const QString &then = m_members[qsizetype(field)];
+    if (DeviceSettings::info(field).kind == FieldKind::Choice)
+        return m_settings.items(field).value(then.toInt());
+    return field == F::edPinCode && then == noPinText() ? noPinShownText() : then;
 }
 
 void PendingChanges::refreshNow()
@@ -120,7 +95,7 @@ void PendingChanges::refreshNow()
     std::vector<bool> marked(kFieldCount, false);
     for (const KeyDifference &difference : differences()) {
         for (const Field field : KeyTable::fields(difference.key)) {
-            const bool differs = memberNow(field) != m_members[size_t(field)];
+            const bool differs = m_settings.valueText(field) != m_members[qsizetype(field)];
             if (differs || difference.heldUnknown)
                 marked[size_t(field)] = true;
         }

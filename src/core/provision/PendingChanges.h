@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 
 #include <vector>
@@ -64,13 +65,6 @@ signals:
     void marksChanged();
 
 private:
-    struct Member {
-        QString text;
-        bool checked = false;
-        int index = -1;
-        bool operator==(const Member &) const = default;
-    };
-    Member memberNow(Field field) const;
     void takeReference(Reference reference, ValueSide side);
 
     const DeviceSettings &m_settings;
@@ -79,7 +73,8 @@ private:
     Reference m_reference = Reference::None;
     bool m_readUnderWay = false;
     WrittenValues m_written;
-    std::vector<Member> m_members;
+    // Each member's valueText() when the reference was taken.
+    QStringList m_members;
     QList<Key> m_unanswered;
     std::vector<bool> m_marked;
     // A read or a load changes hundreds of members: the marks follow once.

@@ -133,6 +133,22 @@ void DeviceSettings::setText(Field field, const QString &text)
     runRule(field);
 }
 
+QString DeviceSettings::valueText(Field field) const
+{
+    switch (info(field).kind) {
+    case FieldKind::Text:
+        return text(field);
+    case FieldKind::Flag:
+    case FieldKind::Radio:
+        return isChecked(field) ? QStringLiteral("1") : QStringLiteral("0");
+    case FieldKind::Choice:
+        return QString::number(index(field));
+    case FieldKind::Control:
+        break;
+    }
+    return {};
+}
+
 bool DeviceSettings::isChecked(Field field) const
 {
     return state(field).checked;

@@ -67,6 +67,10 @@ public:
     int index(Field field) const;
     void setIndex(Field field, int index);
     QStringList items(Field field) const;
+    // The member's value as one text, whatever its kind: a text as it
+    // stands, a flag or radio button as "1" or "0", a choice as its index;
+    // empty for a control.
+    QString valueText(Field field) const;
     // Sets item i, appending when the list is shorter; truncate() drops the
     // items from `count` on.
     void setItem(Field field, int i, const QString &text);

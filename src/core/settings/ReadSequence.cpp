@@ -66,13 +66,13 @@ void ReadSequence::readSettings(bool fromFile)
     for (size_t index = 0; index < std::size(kReadOrder); ++index) {
         const Key key = kReadOrder[index];
         if (!fromFile && m_stop && m_stop->requested()) {
-            const int notRead = openKeysFrom(index, source);
+            const qsizetype before = unanswered.size();
             for (size_t rest = index; rest < std::size(kReadOrder); ++rest) {
                 if (m_keys.readGateOpen(kReadOrder[rest], source))
                     unanswered.append(kReadOrder[rest]);
             }
             m_log.logEvent(QCoreApplication::translate("kvmt::ReadSequence", "Чтение остановлено: не считано настроек: %1")
-                               .arg(notRead),
+                               .arg(unanswered.size() - before),
                            LogError);
             break;
         }
@@ -122,7 +122,7 @@ void ReadSequence::readSettings(bool fromFile)
     if (!fromFile) {
         m_lastUnanswered = unanswered;
         if (m_trackerReadDone)
-            m_trackerReadDone(int(unanswered.size()));
+            m_trackerReadDone(unanswered);
     }
 }
 

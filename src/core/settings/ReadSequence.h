@@ -32,10 +32,10 @@ public:
 
     void readSettings(bool fromFile);
 
-    // Told after every read from the tracker how many keys the tracker left
+    // Told after every read from the tracker which keys the tracker left
     // without a real answer (no reply, or "DEVLOCK;" from a locked tracker),
     // so that a complete read can be kept as a backup.
-    using TrackerReadDone = std::function<void(int unanswered)>;
+    using TrackerReadDone = std::function<void(const QList<Key> &unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
     // Told before a read from the tracker puts its first answer in the members.
     void setTrackerReadStarting(std::function<void()> starting) { m_trackerReadStarting = std::move(starting); }
