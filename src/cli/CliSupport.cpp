@@ -1,0 +1,175 @@
+#include "cli/CliSupport.h"
+
+#include "shell/SessionClose.h"
+
+#include <QJsonDocument>
+
+namespace kvmt {
+
+namespace {
+
+bool isPrintedMember(Field field)
+{
+    return DeviceSettings::info(field).kind != FieldKind::Control
+        && !DeviceSettings::name(field).startsWith(QLatin1String("Label"));
+}
+
+} // namespace
+
+void printMembers(const DeviceSettings &settings, QTextStream &out)
+{
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = Field(i);
+        if (isPrintedMember(field))
+            out << DeviceSettings::name(field) << '=' << settings.valueText(field) << '\n';
+    }
+    out.flush();
+}
+
+QJsonObject membersJson(const DeviceSettings &settings)
+{
+    QJsonObject members;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const Field field = Field(i);
+        if (isPrintedMember(field))
+            members.insert(DeviceSettings::name(field), settings.valueText(field));
+    }
+    return members;
+}
+
+// The tracker a document is about, as identified.
+void addTracker(QJsonObject *document, const DeviceSettings &settings)
+{
+    document->insert(QStringLiteral("serial"), settings.text(F::pSerial));
+    document->insert(QStringLiteral("firmware"), settings.text(F::pVersion));
+}
+
+void printJson(const QJsonObject &document, QTextStream &out)
+{
+    out << QString::fromUtf8(QJsonDocument(document).toJson(QJsonDocument::Indented));
+    out.flush();
+}
+
+Taken takePasswordOption(const char *command, const QStringList &options, qsizetype &i, PasswordSource &password,
+                         QTextStream &err)
+{
+    const bool hasValue = i + 1 < options.size();
+    if (options[i] == QLatin1String("--password") && hasValue) {
+        password.setGiven(options[++i].toLatin1());
+        return Taken::Yes;
+    }
+    if (options[i] == QLatin1String("--password-file") && hasValue) {
+        const QString path = options[++i];
+        QString error;
+        if (password.setFromFile(path, &error))
+            return Taken::Yes;
+        err << "kvmtconf-cli " << command << ": cannot read the password file " << path << ": " << error << Qt::endl;
+        return Taken::Bad;
+    }
+    return Taken::No;
+}
+
+bool fileAndPassword(const char *command, const QStringList &options, QString *file, PasswordSource &password,
+                     QTextStream &err)
+{
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        const Taken taken = takePasswordOption(command, options, i, password, err);
+        if (taken == Taken::Bad)
+            return false;
+        if (taken == Taken::Yes)
+            continue;
+        if (!options[i].startsWith(u'-') && file->isEmpty()) {
+            *file = options[i];
+        } else {
+            err << "kvmtconf-cli " << command << ": unknown option " << options[i] << Qt::endl;
+            return false;
+        }
+    }
+    if (file->isEmpty()) {
+        err << "kvmtconf-cli " << command << ": name one profile file" << Qt::endl;
+        return false;
+    }
+    return true;
+}
+
+CliSession::CliSession(QTextStream &err, PasswordSource &password, const QStringList &libraryDirs, bool interruptible)
+    : log(err)
+    , tap(log)
+    , prompts(err, password)
+    , configurator(tap, prompts, libraryDirs)
+{
+    if (interruptible)
+        stops.emplace(std::function<void()>{}, &configurator.stop());
+}
+
+CliSession::~CliSession()
+{
+    // Interrupted, the person is waiting: a tracker that stopped
+    // answering must not hold the tool for another full time-out.
+    if (configurator.stop().requested())
+        configurator.link().setTimeouts(kInterruptedCloseMs, kInterruptedCloseMs);
+    closeSession(configurator.cdcLog(), configurator.link(), configurator.flags());
+}
+
+bool CliSession::interrupted(QTextStream &err)
+{
+    if (!configurator.stop().requested())
+        return false;
+    err << "kvmtconf-cli: interrupted; the exchange in progress was finished and nothing more was sent" << Qt::endl;
+    return true;
+}
+
+bool readComplete(CliSession &session, QTextStream &err)
+{
+    const int unanswered = session.configurator.reader().lastUnanswered();
+    if (unanswered > 0) {
+        err << "kvmtconf-cli: the tracker left " << unanswered
+            << " settings unanswered; their values are not the tracker's" << Qt::endl;
+    }
+    return unanswered == 0;
+}
+
+int takeUpTracker(CliSession &session, QTextStream &err)
+{
+    Configurator &configurator = session.configurator;
+    const CliPrompts &prompts = session.prompts;
+    // One monitor run, straight away: no timers, no device notices.
+    configurator.monitor().devtimerTimer();
+    if (session.interrupted(err))
+        return ExitInterrupted;
+    if (!configurator.library().isLoaded()) {
+        err << "kvmtconf-cli: the device access library (libKVUSB.so) could not be loaded: "
+            << configurator.library().lastError() << Qt::endl;
+        return ExitNoLibrary;
+    }
+    if (!configurator.isConnected()) {
+        err << "kvmtconf-cli: no tracker is attached" << Qt::endl;
+        return ExitNoTracker;
+    }
+    if (prompts.passwordMissing()) {
+        err << "kvmtconf-cli: the tracker's settings are password-protected; give --password-file FILE, set "
+               "KVMT_PASSWORD or run on a terminal to be asked"
+            << Qt::endl;
+        return ExitRefused;
+    }
+    if (prompts.closeRequested())
+        return ExitRefused;
+    using Id = ConnectionMonitor::Identification;
+    switch (configurator.monitor().lastIdentification()) {
+    case Id::SettingsRead:
+    case Id::ReadSkipped:
+        return ExitOk;
+    case Id::NoProtectionAnswer:
+        err << "kvmtconf-cli: the tracker did not answer whether it is password-protected; its settings were not read"
+            << Qt::endl;
+        return ExitNotRead;
+    case Id::NoPasswordVerdict:
+        err << "kvmtconf-cli: the tracker gave no verdict on the password; its settings were not read" << Qt::endl;
+        return ExitNotRead;
+    default:
+        err << "kvmtconf-cli: the tracker's identification ended early; its settings were not read" << Qt::endl;
+        return ExitNotRead;
+    }
+}
+
+} // namespace kvmt
