@@ -83,6 +83,25 @@
     </message>
 </context>
 <context>
+    <name>kvmt::Configurator</name>
+    <message>
+        <source>Запись отменена</source>
+        <translation>Writing cancelled</translation>
+    </message>
+    <message>
+        <source>Настройки трекера не считаны, и окно не заполнено из файла профиля. Запись отправит в трекер значения окна, а не трекера:
+
+%1
+
+Записать их?</source>
+        <translation>The tracker&apos;s settings have not been read, and the window has not been filled from a profile file. Writing would send the window&apos;s values to the tracker, not the tracker&apos;s own:
+
+%1
+
+Write them?</translation>
+    </message>
+</context>
+<context>
     <name>kvmt::CommunicationTests</name>
     <message>
         <source>Тестирование успешно завершено</source>
@@ -319,6 +338,10 @@
     <message>
         <source>Значения %1 в файле содержат символ «;» и не загружены</source>
         <translation>The values %1 in the file contain the character &quot;;&quot; and were not loaded</translation>
+    </message>
+    <message>
+        <source>Значения %1 в файле неполны или не являются числами и не загружены</source>
+        <translation>The values %1 in the file are incomplete or not numbers and were not loaded</translation>
     </message>
 </context>
 <context>
@@ -1200,6 +1223,10 @@
 </context>
 <context>
     <name>kvmt::WriteSequence</name>
+    <message>
+        <source>Трекер заблокирован паролем: не записано настроек: %1</source>
+        <translation>The tracker is locked by its password: settings not written: %1</translation>
+    </message>
     <message>
         <source>Запись параметров</source>
         <translation>Writing settings</translation>

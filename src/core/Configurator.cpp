@@ -1,6 +1,8 @@
 #include "Configurator.h"
 
 #include "device/UserPrompts.h"
+#include "log/EventLog.h"
+#include "provision/WrittenValues.h"
 #include "shell/ExeDir.h"
 
 #include <QCoreApplication>
@@ -42,22 +44,68 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     m_reader.setTrackerReadStarting([this] { m_pendingChanges.holdForTrackerRead(); });
     // A read the tracker did not answer in full is no backup to restore.
     m_reader.setTrackerReadDone([this](const QList<Key> &unanswered) {
+        if (m_reader.lastTaken() > 0) {
+            m_filled = true;
+            m_readThisConnection = true;
+        }
         if (unanswered.isEmpty())
             m_history.keep(m_writer.exeDir());
         // What the tracker reported, before any rule of the window touches
         // it: a switch the profile's layout forces is a change Save sends.
         m_pendingChanges.takeTrackerRead(unanswered);
     });
-    m_profileFile.setBeforeLoad([this] { m_pendingChanges.beforeFileLoad(); });
+    m_profileFile.setBeforeLoad([this] {
+        m_filled = true;
+        m_pendingChanges.beforeFileLoad();
+    });
+    m_protection.setAccepted([this] { readAfterUnlock(); });
     connect(&m_monitor, &ConnectionMonitor::runFinished, this, [this] {
-        if (!isConnected())
+        if (!isConnected()) {
             m_pendingChanges.forgetTracker();
+            m_readThisConnection = false;
+        }
     });
     if (QCoreApplication::instance())
         m_writer.setExeDir(programExeDir());
 }
 
 Configurator::~Configurator() = default;
+
+void Configurator::btSaveClick()
+{
+    if (isConnected() && !m_filled
+        && !m_prompts.askYesNo(QStringLiteral("Korvel-MT Conf"), unfilledSaveQuestion())) {
+        m_log.logEvent(QCoreApplication::translate("kvmt::Configurator", "Запись отменена"), LogNotice);
+        return;
+    }
+    m_writer.btSaveClick(m_reader);
+}
+
+QString Configurator::unfilledSaveQuestion() const
+{
+    QStringList commands;
+    for (const WrittenValue &value : writtenValues(m_keyTable, m_settings, m_identity, ValueSide::Written))
+        commands.append(QString::fromLatin1(KeyTable::name(value.key)) + u'=' + displayValue(value.key, value.value)
+                        + u';');
+    return QCoreApplication::translate("kvmt::Configurator",
+                                       "Настройки трекера не считаны, и окно не заполнено из файла профиля. "
+                                       "Запись отправит в трекер значения окна, а не трекера:\n\n%1\n\n"
+                                       "Записать их?")
+        .arg(commands.join(u' '));
+}
+
+void Configurator::readAfterUnlock()
+{
+    // With "do not read" ticked the person chose an unread window; Save
+    // then asks before it writes one.
+    if (!isConnected() || m_readThisConnection || m_settings.isChecked(F::cbReadSetup))
+        return;
+    m_stop.clear();
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
+    m_reader.readSettings(false);
+    buildSettingsSummary();
+    m_profileLayout.applyProfileLayout();
+}
 
 SettingsSummary Configurator::buildSettingsSummary()
 {

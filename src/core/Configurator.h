@@ -75,7 +75,13 @@ public:
     void setExeDir(const QString &dir) { m_writer.setExeDir(dir); }
     void readSettings(bool fromFile) { m_reader.readSettings(fromFile); }
     bool writeSettings(bool toFile) { return m_writer.writeSettings(toFile); }
-    void btSaveClick() { m_writer.btSaveClick(m_reader); }
+    // The Save button. A window that neither a read of a tracker nor a
+    // profile file filled holds blanks and defaults, not settings anybody
+    // chose: the person is asked first, shown what would be written.
+    void btSaveClick();
+    // Whether the members came from a tracker's read or a profile file in
+    // this run (a locked or silent read fills nothing).
+    bool isFilled() const { return m_filled; }
 
     // The person picked a profile: READPROFILE and a full read while a
     // tracker is connected, then the page's layout.
@@ -94,6 +100,11 @@ signals:
     void summaryBuilt(const kvmt::SettingsSummary &summary);
 
 private:
+    // A tracker just unlocked on the security page whose settings were not
+    // read on this connection is read at once, as a connection would have.
+    void readAfterUnlock();
+    QString unfilledSaveQuestion() const;
+
     EventLog &m_log;
     UserPrompts &m_prompts;
     SteadyClock m_clock;
@@ -123,6 +134,9 @@ private:
     CdcLog m_cdcLog;
     CommandConsole m_console;
     PendingChanges m_pendingChanges;
+    bool m_filled = false;
+    // This connection's tracker answered a read: its settings are shown.
+    bool m_readThisConnection = false;
 };
 
 } // namespace kvmt

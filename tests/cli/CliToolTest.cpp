@@ -169,6 +169,59 @@ TEST_F(CliTest, EachWayATrackerFallsShortHasItsOwnExitAndLine)
     }
 }
 
+// A value the configurator cannot take whole leaves a member as it was:
+// such a key is no answer, however much the tracker said.
+TEST_F(CliTest, ReplyShortOfAnItemOrWithAnItemThatIsNoNumberLeavesItsKeyUnanswered)
+{
+    QTemporaryDir dir;
+    const QString file = writeAll(dir.filePath(QStringLiteral("any.atc")), "GSMAPN=from.file;\r\n");
+    struct Case {
+        const char *what;
+        const char *version;
+        const char *flash; // what the tracker holds, as no write could give it
+        const char *key;   // nullptr: read in full
+    };
+    const Case cases[] = {
+        {"over range", "KVMT-1.44", "[profile0]\nSERVERPERIOD=99999999999,30,1\n", "SERVERPERIOD"},
+        {"empty item", "KVMT-1.44", "[profile0]\nSERVERPERIOD=,30,1\n", "SERVERPERIOD"},
+        {"missing item", "KVMT-1.44", "[settings]\nSETCP=1,55755826,37617300,500\n", "SETCP"},
+        {"missing minutes", "KVMT-1.44", "[profile0]\nGPSPERIOD=5\n", "GPSPERIOD"},
+        {"no number at all", "KVMT-1.44", "[settings]\nDELAYOFF=x\n", "DELAYOFF"},
+        // Firmware before 1.35 never sends the summer-time item.
+        {"older firmware's shorter clock", "KVMT-1.34", "", nullptr},
+    };
+    int serial = 5001820;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString number = QString::number(++serial);
+        TrackerHome::instance().reset();
+        QDir(TrackerHome::instance().path()).mkpath(QStringLiteral("flash"));
+        writeAll(QDir(TrackerHome::instance().path()).filePath(QStringLiteral("flash/%1.ini").arg(number)),
+                 QByteArray("[settings]\nCHANGEPROFILE=0\n") + c.flash);
+        TrackerHome::instance().plug(scenario(number, QString::fromLatin1(c.version)));
+
+        const ToolRun read = runTool({QStringLiteral("read")});
+        const ToolRun diff = runTool({QStringLiteral("diff"), file});
+        const QStringList differences = diff.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        if (!c.key) {
+            EXPECT_EQ(read.exitCode, 0) << read.err.toStdString();
+            EXPECT_FALSE(read.err.contains(QStringLiteral(" error\n"))) << read.err.toStdString();
+            EXPECT_EQ(ReadHistory::copies(programExeDir(), number).size(), 2) << "read and diff each keep one";
+            EXPECT_TRUE(differences.filter(QStringLiteral("\t?\t")).isEmpty()) << diff.out.toStdString();
+            continue;
+        }
+        const QString key = QString::fromLatin1(c.key);
+        EXPECT_EQ(read.exitCode, 14) << read.err.toStdString();
+        EXPECT_TRUE(read.err.contains(QStringLiteral("error: %1 error\n").arg(key))) << read.err.toStdString();
+        EXPECT_TRUE(read.err.contains(QStringLiteral("left 1 settings unanswered"))) << read.err.toStdString();
+        EXPECT_TRUE(ReadHistory::copies(programExeDir(), number).isEmpty()) << "no backup";
+        EXPECT_EQ(diff.exitCode, 2);
+        EXPECT_EQ(differences.filter(QStringLiteral("\t?\t")), differences.filter(key + QStringLiteral("\t?\t")))
+            << diff.out.toStdString();
+        EXPECT_EQ(differences.filter(key + QStringLiteral("\t?\t")).size(), 1) << diff.out.toStdString();
+    }
+}
+
 TEST_F(CliTest, SaveKeepsTheSuffixAsTyped)
 {
     QTemporaryDir dir;
@@ -469,6 +522,73 @@ TEST_F(CliTest, ProvisionGoesOnPastTrackersThatFail)
     EXPECT_EQ(again.exitCode, 0) << again.err.toStdString();
     EXPECT_EQ(again.out, QStringLiteral("5001711\tok\tsaved\t-\n"));
     EXPECT_EQ(TrackerHome::instance().commands(QStringLiteral("5001711")).last(), QStringLiteral("CONFCLOSE=1;"));
+}
+
+// A locked tracker answers every set with "DEVLOCK;": nothing was taken and
+// nothing stored, whatever the log's red lines say.
+TEST_F(CliTest, ProvisionOfATrackerThatRefusesEverySetFails)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    // Unlocked by its password, then locked from the read on (exchange 5).
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001731"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1"), QStringLiteral("fault=devlock"),
+                                           QStringLiteral("fault_at=5"), QStringLiteral("fault_count=1000")}));
+    const QString passwordList = QDir(programExeDir()).filePath(QStringLiteral("ATG/5001731.atg"));
+    QFile::remove(passwordList);
+
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--password"), QStringLiteral("1234")});
+    EXPECT_EQ(run.exitCode, 12) << run.err.toStdString();
+    EXPECT_TRUE(run.out.startsWith(QStringLiteral("5001731\tfailed\tnot-saved\tGSMPIN,GSMAPN,"))) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains(QStringLiteral("error: Трекер заблокирован паролем: не записано настроек: ")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("error: SAVECONFIG error")));
+    EXPECT_FALSE(QFileInfo::exists(passwordList)) << "no password list for a tracker that stored nothing";
+    EXPECT_TRUE(flashLine(QStringLiteral("5001731"), QStringLiteral("GSMAPN=")).isEmpty());
+}
+
+// An entry the load cannot take is named, and no command goes on as if the
+// file had been read.
+TEST_F(CliTest, FileWithAnEntryTheLoadRefusesIsABadFileForEveryCommand)
+{
+    QTemporaryDir dir;
+    const QString fleet = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001741")));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001742")));
+    struct Case {
+        const char *entry;
+        const char *key;
+    };
+    const Case cases[] = {
+        {"SERVERPASS=ab;cd;", "SERVERPASS"},
+        {"SERVERPASS=ab;cd", "SERVERPASS"},
+        {"SERVERPERIOD=99999999999,30,1;", "SERVERPERIOD"},
+        {"SERVERPERIOD=,30,1;", "SERVERPERIOD"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.entry);
+        // The fleet's file with the one entry replaced: everything else loads.
+        QByteArray bytes = readAll(fleet);
+        const QByteArray prefix = QByteArray(c.key) + '=';
+        const qsizetype at = bytes.indexOf("\r\n" + prefix) + 2;
+        ASSERT_GT(at, 2);
+        bytes.replace(at, bytes.indexOf("\r\n", at) - at, c.entry);
+        const QString file = writeAll(dir.filePath(QStringLiteral("bad.atc")), bytes);
+        const QString named = QString::fromLatin1(c.key);
+
+        for (const char *command : {"load", "write", "diff"}) {
+            const ToolRun run = runTool({QString::fromLatin1(command), file});
+            EXPECT_EQ(run.exitCode, 8) << command << ": " << run.err.toStdString();
+            EXPECT_TRUE(run.err.contains(QStringLiteral("Значения %1 в файле").arg(named))) << run.err.toStdString();
+            EXPECT_TRUE(run.out.isEmpty()) << command;
+        }
+        const ToolRun provision = runTool({QStringLiteral("provision"), file});
+        EXPECT_EQ(provision.exitCode, 12);
+        EXPECT_EQ(provision.out, QStringLiteral("5001741\tbad-file\tnot-saved\t-\n5001742\tbad-file\tnot-saved\t-\n"));
+        for (const char *serial : {"5001741", "5001742"}) {
+            for (const QString &sent : TrackerHome::instance().commands(QString::fromLatin1(serial)))
+                EXPECT_TRUE(!sent.startsWith(named + u'=') || sent == named + QStringLiteral("=?;")) << sent.toStdString();
+        }
+    }
 }
 
 TEST_F(CliTest, ProvisionTouchesOnlyTheChosenSerials)

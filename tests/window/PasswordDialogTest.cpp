@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
@@ -294,4 +295,49 @@ TEST_F(ProtectedTrackerWindowTest, DialogOpensWhereTheWindowStoodAtStart)
     window->configurator().monitor().devtimerTimer();
     EXPECT_EQ(place, QPoint(40, 30));
     EXPECT_EQ(caption, window->windowTitle());
+}
+
+// The person forgot the password, closed the dialog and set a new one with
+// the master password: the tracker is open now, and the window still holds
+// nothing of it. Save must not write those blanks over its settings.
+TEST_F(ProtectedTrackerWindowTest, MasterResetAfterAClosedDialogThenSaveWritesNothingUnread)
+{
+    TrackerHome::instance().reset();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1"), QStringLiteral("[settings]"),
+                                           QStringLiteral("GSMAPN=kept.apn"), QStringLiteral("SERVER=kept.example"),
+                                           QStringLiteral("DEVNAME=CAR7")}));
+    answerWhenShown([](TFormPass &dialog) { dialog.close(); });
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_TRUE(commands().filter(QStringLiteral("GSMAPN")).isEmpty()) << "nothing read yet";
+
+    // The way a person gets there: "Общие настройки", then "Безопасность".
+    auto *pages = window->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    auto *setup = window->findChild<QTabWidget *>(QStringLiteral("pcSetup"));
+    ASSERT_TRUE(pages && setup);
+    pages->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
+    setup->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet6")));
+    auto *master = window->findChild<QLineEdit *>(QStringLiteral("edMasterPass"));
+    auto *fresh = window->findChild<QLineEdit *>(QStringLiteral("NewPassM"));
+    auto *apply = window->findChild<QAbstractButton *>(QStringLiteral("edResetLockMp"));
+    ASSERT_TRUE(master && fresh && apply);
+    QTest::keyClicks(master, QStringLiteral("ABCDEFGHIJKLMNOP"));
+    QTest::keyClicks(fresh, QStringLiteral("4321"));
+    apply->click();
+    EXPECT_TRUE(log().contains(QStringLiteral("Пароль успешно изменен")));
+    EXPECT_EQ(window->findChild<QLineEdit *>(QStringLiteral("edAPN"))->text(), QStringLiteral("kept.apn"))
+        << "the tracker is read at once";
+
+    auto *save = window->findChild<QAbstractButton *>(QStringLiteral("btSave"));
+    ASSERT_TRUE(save && save->isEnabled());
+    save->click();
+    const QStringList sent = commands();
+    const qsizetype reset = sent.indexOf(QStringLiteral("SECURERESET=ABCDEFGHIJKLMNOP,4321;"));
+    const qsizetype read = sent.indexOf(QStringLiteral("GSMAPN=?;"), reset);
+    const qsizetype written = sent.indexOf(QStringLiteral("GSMAPN=kept.apn;"));
+    ASSERT_GE(reset, 0);
+    EXPECT_GT(read, reset);
+    EXPECT_GT(written, read) << "read first, then written back as read";
+    for (const char *blank : {"GSMAPN=;", "SERVER=;", "DEVNAME=;", "SETCP=0,0,0,0,0;"})
+        EXPECT_FALSE(sent.contains(QString::fromLatin1(blank))) << blank;
 }

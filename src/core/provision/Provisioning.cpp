@@ -113,6 +113,7 @@ std::optional<QList<CellProblem>> loadWithValues(Configurator &configurator, con
 ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file,
                                    const QList<TableValue> &values)
 {
+    Q_UNUSED(tap);
     ProvisionResult result;
     result.serial = configurator.settings().text(F::pSerial);
     const std::optional<QList<CellProblem>> refused = loadWithValues(configurator, file, values);
@@ -128,26 +129,23 @@ ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap
     const WrittenValues intended = writtenValues(configurator.keyTable(), configurator.settings(),
                                                  configurator.identity(), ValueSide::Written);
 
-    // The Save button's write and read back, taken apart so that the lines
-    // of each can be told from the other's.
-    const qsizetype writeStart = tap.lines().size();
+    // The Save button's write and read back, each judged by what it
+    // reports itself: a locked tracker's "DEVLOCK;" is no red line, yet no
+    // key it refused was taken, and a read it refused shows the members as
+    // they were, which would compare equal to what was meant.
     configurator.writeSettings(false);
-    const QList<LogLine> writeLines = tap.lines().mid(writeStart);
+    const QList<Key> notWritten = configurator.writer().lastNotTaken();
+    result.saved = configurator.writer().lastSaved();
     configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
     configurator.readSettings(false);
-    const QList<LogLine> sessionLines = tap.lines().mid(writeStart);
+    const QList<Key> &notReadBack = configurator.reader().lastUnansweredKeys();
 
-    result.saved = std::none_of(writeLines.begin(), writeLines.end(), [](const LogLine &line) {
-        return line.kind == LogError && line.text == QLatin1String("SAVECONFIG error");
-    });
     // A key without an answer in either direction is not known to be right,
     // even when the read back happens to match.
     QList<Key> failed;
-    for (const Key key : keysReported(sessionLines)) {
-        const bool sent = std::any_of(intended.begin(), intended.end(),
-                                      [key](const WrittenValue &value) { return value.key == key; });
-        if (sent)
-            failed.append(key);
+    for (const WrittenValue &value : intended) {
+        if (notWritten.contains(value.key) || notReadBack.contains(value.key))
+            failed.append(value.key);
     }
     const WrittenValues readBack = writtenValues(configurator.keyTable(), configurator.settings(),
                                                  configurator.identity(), ValueSide::Held);

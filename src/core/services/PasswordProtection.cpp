@@ -6,6 +6,8 @@
 #include "text/Cp1251.h"
 #include "text/Numbers.h"
 
+#include <utility>
+
 namespace kvmt {
 
 namespace {
@@ -83,12 +85,15 @@ void PasswordProtection::btOnOffPINClick()
     if (!switched)
         m_settings.setChecked(F::cbPINCode, !m_settings.isChecked(F::cbPINCode));
     m_settings.setText(F::Passw, QString());
+    if (switched && m_accepted)
+        m_accepted();
 }
 
 void PasswordProtection::btChangePINClick()
 {
     if (!requireConnection())
         return;
+    m_newPasswordTaken = false;
     m_log.logEvent(tr("Изменение пароля"), LogPlain);
     const QString oldPassword = m_settings.text(F::OldPass_);
     const QString newPassword = m_settings.text(F::NewPass_);
@@ -105,12 +110,14 @@ void PasswordProtection::btChangePINClick()
         return;
     m_settings.setText(F::OldPass_, QString());
     m_settings.setText(F::NewPass_, QString());
+    tellIfTaken();
 }
 
 void PasswordProtection::edResetLockMpClick()
 {
     if (!requireConnection())
         return;
+    m_newPasswordTaken = false;
     m_log.logEvent(tr("Установка пароля"), LogPlain);
     const QString master = m_settings.text(F::edMasterPass);
     const QString newPassword = m_settings.text(F::NewPassM);
@@ -135,6 +142,14 @@ void PasswordProtection::edResetLockMpClick()
         return;
     m_settings.setText(F::edMasterPass, QString());
     m_settings.setText(F::NewPassM, QString());
+    tellIfTaken();
+}
+
+void PasswordProtection::tellIfTaken()
+{
+    const bool taken = std::exchange(m_newPasswordTaken, false);
+    if (taken && m_accepted)
+        m_accepted();
 }
 
 bool PasswordProtection::reportNewPassword(std::optional<int> accepted, const QString &refused,
@@ -152,6 +167,8 @@ bool PasswordProtection::reportNewPassword(std::optional<int> accepted, const QS
         m_log.logEvent(tr("Пароль успешно изменен"), LogSuccess);
     else
         m_log.logEvent(wrongProof, LogError);
+    if (*accepted != 0)
+        m_newPasswordTaken = true;
     return true;
 }
 

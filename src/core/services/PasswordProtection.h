@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QCoreApplication>
 
+#include <functional>
 #include <optional>
 
 #include "device/LinkFlags.h"
@@ -31,6 +32,10 @@ public:
     // and for a change by program alike.
     void cbViewPassEnClick();
 
+    // Told after the tracker accepted a switch, a change or a new password:
+    // it is unlocked for this connection from then on.
+    void setAccepted(std::function<void()> told) { m_accepted = std::move(told); }
+
 private:
     bool requireConnection();
     // Logs the answer to a change or a reset: a refusal, or the number that
@@ -38,11 +43,17 @@ private:
     // answer held no such number: the person's fields then stay.
     bool reportNewPassword(std::optional<int> accepted, const QString &refused, const QString &wrongProof,
                            const char *key);
+    // Runs the accepted hook when the answer just reported took the new
+    // password; after the fields are emptied, so a read it starts finds
+    // them as the person will.
+    void tellIfTaken();
 
     CommandChannel &m_channel;
     DeviceSettings &m_settings;
     EventLog &m_log;
     const LinkFlags &m_flags;
+    std::function<void()> m_accepted;
+    bool m_newPasswordTaken = false;
 };
 
 // "%d,%d" as the tracker answers a protection switch: state and acceptance.

@@ -351,40 +351,46 @@ void KeyTable::logKeyError(Key key)
     m_log.logEvent(errorLine(key), LogError);
 }
 
-void KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value)
+bool KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value)
 {
     // A locked tracker's refusal carries no value: taking its empty one
-    // would wipe the window's texts. The members keep what they hold.
+    // would wipe the window's texts. The members keep what they hold; the
+    // read counts the refusal itself.
     if (source == Source::Tracker && replyKey == kLockedReply)
-        return;
+        return true;
     const Entry &s = entry(key);
+    bool complete = true;
+    bool rejected = false;
     switch (s.codec) {
     case Codec::Items:
-        applyItems(s, value, Pass::Read);
+        complete = applyItems(s, value, Pass::Read);
         break;
     case Codec::Accelerometer:
-        applyAccelerometer(source, replyKey, value);
+        complete = applyAccelerometer(source, replyKey, value);
         break;
     case Codec::OptionalFlag:
-        applyOptionalFlag(s, source, replyKey, value, Pass::Read);
+        complete = applyOptionalFlag(s, source, replyKey, value, Pass::Read);
         break;
     case Codec::MapFormat:
-        applyMapFormat(value, Pass::Read);
+        complete = applyMapFormat(value, Pass::Read);
         break;
     case Codec::AdcInfo:
-        applyAdcInfo(replyKey, value);
+        complete = applyAdcInfo(replyKey, value);
         break;
     case Codec::ControlZone:
-        applyControlZone(value);
+        complete = applyControlZone(value);
         break;
     case Codec::Time:
-        applyTime(value);
+        complete = applyTime(source, value, &rejected);
         break;
     }
+    if (!complete || rejected)
+        logKeyError(key);
     if (s.afterRead)
         s.afterRead(m_settings);
     if (s.ruleAfterRead != kNone)
         m_settings.runRule(s.ruleAfterRead);
+    return complete;
 }
 
 void KeyTable::applyEcho(Key key, const QByteArray &replyKey, const QByteArray &value)
@@ -415,7 +421,7 @@ void KeyTable::applyEcho(Key key, const QByteArray &replyKey, const QByteArray &
         m_settings.runRule(s.ruleAfterEcho);
 }
 
-void KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass)
+bool KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass)
 {
     const Items items(value);
     const int count = keyEntry.slotCount();
@@ -435,7 +441,8 @@ void KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pas
         allParse = allParse && numbers[size_t(i)].has_value();
     }
     if (keyEntry.allOrNothing && !allParse)
-        return;
+        return false;
+    bool strictFailed = false;
 
     for (int i = 0; i < count; ++i) {
         const Slot &slot = keyEntry.parts[size_t(i)];
@@ -455,7 +462,7 @@ void KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pas
             // A flag that is no number is reported rather than guessed: it
             // usually means the tracker did not take the key ("NO_CMD").
             if (!n)
-                logKeyError(keyEntry.key);
+                strictFailed = true;
             else
                 m_settings.setChecked(slot.field, *n == 1);
             break;
@@ -497,6 +504,11 @@ void KeyTable::applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pas
             break;
         }
     }
+    // A read reports every item that is missing or no number (the caller
+    // logs it); an echo only a strict flag, as it always has.
+    if (pass == Pass::Echo && strictFailed)
+        logKeyError(keyEntry.key);
+    return allParse;
 }
 
 QByteArray KeyTable::itemsValue(const KeyEntry &keyEntry) const
@@ -531,7 +543,7 @@ QByteArray KeyTable::itemsValue(const KeyEntry &keyEntry) const
     return parts.join(',');
 }
 
-void KeyTable::applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value)
+bool KeyTable::applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value)
 {
     const Items items(value);
     const std::optional<int> inUse = leadingInt(items.at(0));
@@ -544,21 +556,24 @@ void KeyTable::applyAccelerometer(Source source, const QByteArray &replyKey, con
             m_settings.setVisible(F::TabSheet5, false);
             m_log.logEvent(QCoreApplication::translate("kvmt::KeyTable", "Прошивка не поддерживает акселерометр"),
                            LogError);
-            return;
+            return true;
         }
         if (replyKey != kAcclReplyKey)
-            return;
+            return inUse && present;
         if (present)
             m_settings.setVisible(F::TabSheet5, *present != 0);
+        if (!present)
+            return false;
     }
     // From a file only the first item counts: a file never decides whether
     // the tracker has an accelerometer.
     if (inUse)
         m_settings.setChecked(F::cbAcclEn, *inUse != 0);
     m_settings.runRule(F::cbAcclEn);
+    return inUse.has_value();
 }
 
-void KeyTable::applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
+bool KeyTable::applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
                                  const QByteArray &value, Pass pass)
 {
     // Older firmware does not know the key; when reading, the check box then
@@ -568,49 +583,58 @@ void KeyTable::applyOptionalFlag(const KeyEntry &keyEntry, Source source, const 
         m_settings.setChecked(field, false);
         if (pass == Pass::Read)
             m_settings.setVisible(field, false);
-        return;
+        return true;
     }
     if (pass == Pass::Read)
         m_settings.setVisible(field, true);
-    if (const std::optional<int> n = leadingInt(value))
+    const std::optional<int> n = leadingInt(value);
+    if (n)
         m_settings.setChecked(field, *n == 1);
+    return n.has_value();
 }
 
-void KeyTable::applyMapFormat(const QByteArray &value, Pass pass)
+bool KeyTable::applyMapFormat(const QByteArray &value, Pass pass)
 {
     static constexpr F kRadios[] = {F::rbGoogle, F::rbYandex, F::rbCoordinate};
     const std::optional<int> format = leadingInt(value);
-    if (!format || *format < 0 || *format > 2)
-        return;
+    if (!format)
+        return false;
+    // A number the list has no radio for is an answer that changes nothing.
+    if (*format < 0 || *format > 2)
+        return true;
     m_settings.setChecked(kRadios[*format], true);
     if (pass == Pass::Echo)
-        return;
+        return true;
     m_settings.setEnabled(F::edMapFormat_1, *format == 0);
     m_settings.setEnabled(F::edMapFormat_2, *format == 1);
+    return true;
 }
 
-void KeyTable::applyAdcInfo(const QByteArray &replyKey, const QByteArray &value)
+bool KeyTable::applyAdcInfo(const QByteArray &replyKey, const QByteArray &value)
 {
     if (replyKey == kNoCmd) {
         m_settings.setText(F::Ubattery, QStringLiteral("---"));
         m_settings.setText(F::Temper, QStringLiteral("---"));
-        return;
+        return true;
     }
     const Items items(value);
-    if (const std::optional<int> millivolts = leadingInt(items.at(0)))
+    const std::optional<int> millivolts = leadingInt(items.at(0));
+    const std::optional<int> celsius = leadingInt(items.at(1));
+    if (millivolts)
         m_settings.setText(F::Ubattery, QString::asprintf("%.2f V", double(quint32(*millivolts)) / 1000.0));
-    if (const std::optional<int> celsius = leadingInt(items.at(1)))
+    if (celsius)
         m_settings.setText(F::Temper, QString::number(*celsius) + QStringLiteral("°C"));
+    return millivolts && celsius;
 }
 
-void KeyTable::applyControlZone(const QByteArray &value)
+bool KeyTable::applyControlZone(const QByteArray &value)
 {
     const Items items(value);
     std::array<int, 5> n{};
     for (size_t i = 0; i < n.size(); ++i) {
         const std::optional<int> item = leadingInt(items.at(qsizetype(i)));
         if (!item)
-            return; // the sequence still runs the zone's rule
+            return false; // the sequence still runs the zone's rule
         n[i] = *item;
     }
     m_settings.setChecked(F::cbCZ_En_Control, n[0] == 1);
@@ -619,23 +643,29 @@ void KeyTable::applyControlZone(const QByteArray &value)
     m_settings.setText(F::edRadius, QString::number(std::min(n[3], kMaxRadius)));
     for (size_t bit = 0; bit < kZoneFlags.size(); ++bit)
         m_settings.setChecked(kZoneFlags[bit], (n[4] >> bit) & 1);
+    return true;
 }
 
-void KeyTable::applyTime(const QByteArray &value)
+bool KeyTable::applyTime(Source source, const QByteArray &value, bool *rejected)
 {
     std::array<int, 7> n{};
     const int count = timeNumbers(value, &n);
     const bool summerItem = m_identity.firmwareVersion >= kSummerTimeFirmware;
+    // Missing is what this tracker sends and the value lacks. A file may
+    // come from firmware that never sent the summer-time item, and a
+    // surplus item is no missing one: both are only rejected.
+    const int needed = source == Source::Tracker && summerItem ? 7 : 6;
     if (count != (summerItem ? 7 : 6)) {
         m_settings.setText(F::edTimeSync, QString());
         m_settings.setText(F::edTimeZone, QString());
-        logKeyError(Key::SETTIME);
-        return;
+        *rejected = true;
+        return count >= needed;
     }
     m_settings.setText(F::edTimeSync, QString::asprintf("%02d:%02d,%02d.%02d.%04d", n[0], n[1], n[2], n[3], n[4]));
     m_settings.setText(F::edTimeZone, QString::number(n[5]));
     if (summerItem)
         m_settings.setChecked(F::cbAutoSummerTime, n[6] != 0);
+    return true;
 }
 
 QList<Field> KeyTable::fields(Key key)

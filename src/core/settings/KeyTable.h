@@ -86,8 +86,13 @@ public:
     bool writeGateOpen(Key key, Source target) const;
 
     // An answer of the read sequence. replyKey is only consulted for a
-    // tracker's answer ("#ACCLEN", "NO_CMD").
-    void applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value);
+    // tracker's answer ("#ACCLEN", "NO_CMD"). Returns false when the answer
+    // lacks an item its key needs, or an item read as a number is none
+    // (empty, beyond 32 bits): the members that did parse are set, the rest
+    // keep what they held, so the key is no answer to rely on. Its "KEY
+    // error" line is logged here, once, as is the line of a value the table
+    // rejects (SETTIME's count of numbers).
+    bool applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value);
     // The tracker's answer to a command of the write sequence ("DEVLOCK;"
     // replies never get here).
     void applyEcho(Key key, const QByteArray &replyKey, const QByteArray &value);
@@ -97,15 +102,17 @@ public:
 private:
     enum class Pass { Read, Echo };
 
-    void applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass);
+    bool applyItems(const KeyEntry &keyEntry, const QByteArray &value, Pass pass);
     QByteArray itemsValue(const KeyEntry &keyEntry) const;
-    void applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value);
-    void applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
+    // Each returns whether the answer held every item it needs.
+    bool applyAccelerometer(Source source, const QByteArray &replyKey, const QByteArray &value);
+    bool applyOptionalFlag(const KeyEntry &keyEntry, Source source, const QByteArray &replyKey,
                            const QByteArray &value, Pass pass);
-    void applyMapFormat(const QByteArray &value, Pass pass);
-    void applyAdcInfo(const QByteArray &replyKey, const QByteArray &value);
-    void applyControlZone(const QByteArray &value);
-    void applyTime(const QByteArray &value);
+    bool applyMapFormat(const QByteArray &value, Pass pass);
+    bool applyAdcInfo(const QByteArray &replyKey, const QByteArray &value);
+    bool applyControlZone(const QByteArray &value);
+    // `rejected` is set when the count of numbers is not this firmware's.
+    bool applyTime(Source source, const QByteArray &value, bool *rejected);
     QByteArray controlZoneValue() const;
     QByteArray timeValue() const;
     void logKeyError(Key key);

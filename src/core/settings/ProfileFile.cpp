@@ -3,6 +3,7 @@
 #include "device/UserPrompts.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
+#include "settings/KeyTable.h"
 #include "settings/ReadSequence.h"
 #include "settings/SettingsBuffer.h"
 #include "settings/WriteSequence.h"
@@ -109,16 +110,31 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
     if (!whole)
         m_buffer.forgetLoaded();
     m_log.logEvent(tr("Чтение настроек из файла"), LogNotice);
-    // Loaded up to the ';' such a value would give a cut one; the entries
-    // after it still load.
-    if (const QByteArrayList cut = m_buffer.keysWithCutValues(); !cut.isEmpty())
-        refuse(tr("Значения %1 в файле содержат символ «;» и не загружены")
-                   .arg(QString::fromLatin1(cut.join(", "))));
     if (m_beforeLoad)
         m_beforeLoad();
     m_reader.readSettings(true);
+    // Entries the read could not take keep the window's values in their
+    // members: a file that went in only in part is named as such, entry by
+    // entry, and is no loaded profile for a tool to write on. Loaded up to
+    // the ';' such a value would give a cut one; the entries after it still
+    // load.
+    QStringList refused;
+    if (const QByteArrayList cut = m_buffer.keysWithCutValues(); !cut.isEmpty())
+        refused.append(tr("Значения %1 в файле содержат символ «;» и не загружены")
+                           .arg(QString::fromLatin1(cut.join(", "))));
+    if (const QList<Key> &notTaken = m_reader.lastFileNotTaken(); !notTaken.isEmpty()) {
+        QStringList names;
+        for (const Key key : notTaken)
+            names.append(QString::fromLatin1(KeyTable::name(key)));
+        refused.append(tr("Значения %1 в файле неполны или не являются числами и не загружены")
+                           .arg(names.join(QStringLiteral(", "))));
+    }
+    if (!refused.isEmpty())
+        refuse(refused.join(u'\n'));
     m_log.logEvent(tr("Настройки из файла считаны"), LogNotice);
-    return whole ? LoadOutcome::Read : LoadOutcome::ShortRead;
+    if (!whole)
+        return LoadOutcome::ShortRead;
+    return refused.isEmpty() ? LoadOutcome::Read : LoadOutcome::EntriesRefused;
 }
 
 bool ProfileFile::save(const QString &chosenName)

@@ -35,6 +35,9 @@ public:
 
     enum class LoadOutcome {
         Read,       // the file's settings went into the window
+        EntriesRefused, // went in but for entries the read could not take
+                        // (a ';' in a value, an item missing or no number):
+                        // named in a message box, the members keep theirs
         ShortRead,  // read ran with nothing loaded: every key reported missing
         Missing,    // no such file; told in a message box
         Unreadable, // exists but could not be opened; told in a message box

@@ -61,6 +61,8 @@ void ReadSequence::readSettings(bool fromFile)
     if (!fromFile && m_trackerReadStarting)
         m_trackerReadStarting();
     QList<Key> unanswered;
+    QList<Key> notTaken;
+    int taken = 0;
     int refused = 0;
     ProgressRun progress(m_progress, openKeysFrom(0, source));
     for (size_t index = 0; index < std::size(kReadOrder); ++index) {
@@ -101,10 +103,18 @@ void ReadSequence::readSettings(bool fromFile)
                 ++refused;
         }
 
-        if (answered)
-            m_keys.applyRead(key, source, replyKey, m_channel.replyValue());
-        else if (key != Key::ACCLEN) // an unanswered ACCLEN changes nothing and says nothing
+        if (answered) {
+            // An answer short of an item, or with one that is no number,
+            // leaves members as they were: what they show is not what the
+            // source holds, so the key is no answer (its line is logged by
+            // the table).
+            if (!m_keys.applyRead(key, source, replyKey, m_channel.replyValue()))
+                (fromFile ? notTaken : unanswered).append(key);
+            else if (replyKey != kLockedReply)
+                ++taken;
+        } else if (key != Key::ACCLEN) { // an unanswered ACCLEN changes nothing and says nothing
             m_log.logEvent(KeyTable::errorLine(key), LogError);
+        }
 
         if (key == Key::SMTPSSLEN)
             m_settings.setVisible(F::cbSSL, true);
@@ -119,8 +129,11 @@ void ReadSequence::readSettings(bool fromFile)
                                                    "Трекер заблокирован паролем: не считано настроек: %1")
                            .arg(refused),
                        LogError);
+    if (fromFile)
+        m_lastFileNotTaken = notTaken;
     if (!fromFile) {
         m_lastUnanswered = unanswered;
+        m_lastTaken = taken;
         if (m_trackerReadDone)
             m_trackerReadDone(unanswered);
     }

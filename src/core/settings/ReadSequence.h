@@ -33,7 +33,8 @@ public:
     void readSettings(bool fromFile);
 
     // Told after every read from the tracker which keys the tracker left
-    // without a real answer (no reply, or "DEVLOCK;" from a locked tracker),
+    // without a real answer (no reply, "DEVLOCK;" from a locked tracker, or
+    // a value short of an item or with an item that is no number),
     // so that a complete read can be kept as a backup.
     using TrackerReadDone = std::function<void(const QList<Key> &unanswered)>;
     void setTrackerReadDone(TrackerReadDone done) { m_trackerReadDone = std::move(done); }
@@ -45,6 +46,12 @@ public:
     int lastUnanswered() const { return m_lastUnanswered.size(); }
     // The same keys, in reading order.
     const QList<Key> &lastUnansweredKeys() const { return m_lastUnanswered; }
+    // Keys the last read from the tracker took a whole answer for: none
+    // when it was locked or silent throughout.
+    int lastTaken() const { return m_lastTaken; }
+    // Keys the last read from a file found but could not take: an item
+    // missing or no number. Keys the file lacks are not among them.
+    const QList<Key> &lastFileNotTaken() const { return m_lastFileNotTaken; }
     // A read from the tracker ends after the exchange in progress once this
     // is requested; the keys not reached are logged once.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
@@ -67,6 +74,8 @@ private:
     std::function<void()> m_trackerReadStarting;
     SequenceProgress m_progress;
     QList<Key> m_lastUnanswered;
+    QList<Key> m_lastFileNotTaken;
+    int m_lastTaken = 0;
     const SequenceStop *m_stop = nullptr;
 };
 

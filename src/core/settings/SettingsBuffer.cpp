@@ -50,11 +50,16 @@ std::optional<SettingsBuffer::Entry> SettingsBuffer::entryAt(qsizetype at) const
     if (semicolon < 0)
         return std::nullopt;
     Entry entry{loaded.sliced(at, eq - at), loaded.sliced(eq + 1, semicolon - eq - 1), false, semicolon + 3};
+    // The ';' must be followed by the line end, or be the file's last byte.
+    // Anything between them means the value held a ';' of its own (or the
+    // line ends otherwise): the value up to the first ';' is not the one
+    // written, and the rest of the line is no entry either. The scan goes
+    // on after that line end, or ends with the file.
     const qsizetype lineEnd = loaded.indexOf(kLineEnd, semicolon);
-    if (lineEnd > semicolon + 1 && loaded[lineEnd - 1] == ';') {
-        entry.cut = true;
-        entry.next = lineEnd + kLineEnd.size();
-    }
+    if (lineEnd == semicolon + 1 || (lineEnd < 0 && semicolon + 1 == loaded.size()))
+        return entry;
+    entry.cut = true;
+    entry.next = lineEnd < 0 ? loaded.size() : lineEnd + kLineEnd.size();
     return entry;
 }
 

@@ -45,13 +45,13 @@ public:
     QByteArray filled() const { return m_data.left(m_fillLength); }
 
     // The value of the first entry whose key is exactly `key`, or nullopt.
-    // Entries are "KEY=value;" and two line-end bytes; the scan starts at
-    // the front every time and never reads past loadedLength. The two bytes
-    // after ';' are skipped unseen, so a file with one-byte line ends yields
-    // only its first entry: files are written with CR LF and read the same.
-    // An entry whose line holds a later ';' (its value had one, as no value
-    // may) is no value: its key finds nothing, and the scan goes on at the
-    // next line instead of inside the rest of that value.
+    // Entries are "KEY=value;" and CR LF (the last one may lack it); the
+    // scan starts at the front every time and never reads past
+    // loadedLength. An entry with any byte between its first ';' and the
+    // next CR LF (its value held a ';', as no value may, or its line ends
+    // otherwise) is no value: its key finds nothing, and the scan goes on
+    // after that CR LF, or ends with the file, instead of inside the rest
+    // of that value. Files are written with CR LF and read the same.
     std::optional<QByteArray> lookupKey(QByteArrayView key) const;
     // The keys of such entries, in file order.
     QByteArrayList keysWithCutValues() const;

@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <iterator>
 
 namespace kvmt {
@@ -103,6 +104,8 @@ bool WriteSequence::writeSettings(bool toFile)
 
     m_buffer.resetFill();
     m_linesLeftOut = false;
+    m_notTaken.clear();
+    m_saved = false;
     appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
     appendLine("VERSION=" + toCp1251(m_settings.text(F::pVersion)) + ';', "VERSION");
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Запись параметров"), LogSuccess);
@@ -146,6 +149,15 @@ bool WriteSequence::writeSettings(bool toFile)
         progress.advance(openKeysFrom(index + 1, target) + closingExchanges);
     }
     if (toTracker) {
+        // A locked tracker refuses every setting without a red line of its
+        // own: one line says none of them was taken.
+        const auto locked = std::count_if(m_notTaken.begin(), m_notTaken.end(),
+                                          [](const NotTaken &n) { return n.locked; });
+        if (locked > 0)
+            m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                                       "Трекер заблокирован паролем: не записано настроек: %1")
+                               .arg(locked),
+                           LogError);
         // Stopped after the last key: the settings are sent but not stored.
         if (stopRequested()) {
             m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
@@ -231,23 +243,40 @@ void WriteSequence::sendAndApplyEcho(Key key, const QByteArray &command)
         // Every key says so, DATAWITHUSB included: a setting that did not
         // reach the tracker must not pass unnoticed.
         m_log.logEvent(KeyTable::errorLine(key), LogError);
+        m_notTaken.append({key, false});
         return;
     }
     // A locked tracker refuses every setting; the members keep what the
     // user gave them.
-    if (m_channel.replyKey() == kLockedReply)
+    if (m_channel.replyKey() == kLockedReply) {
+        m_notTaken.append({key, true});
         return;
+    }
     m_keys.applyEcho(key, m_channel.replyKey(), m_channel.replyValue());
 }
 
 void WriteSequence::saveConfig()
 {
     m_channel.sendCommand(QByteArrayLiteral("SAVECONFIG=1;"));
-    if (m_channel.receiveReply() != 0) {
+    // Only the tracker's own acknowledgement means stored. A locked
+    // tracker's "DEVLOCK;", another key's late reply or an explicit 0 (the
+    // flash could not be written) leave the settings unstored, and the
+    // password list must not claim a server password the tracker never took.
+    const bool answered = m_channel.receiveReply() == 0;
+    if (!answered || m_channel.replyKey() != "SAVECONFIG" || m_channel.replyValue() == "0") {
         m_log.logEvent(QStringLiteral("SAVECONFIG error"), LogError);
         return;
     }
+    m_saved = true;
     writePasswordList();
+}
+
+QList<Key> WriteSequence::lastNotTaken() const
+{
+    QList<Key> keys;
+    for (const NotTaken &n : m_notTaken)
+        keys.append(n.key);
+    return keys;
 }
 
 bool WriteSequence::writePasswordList()

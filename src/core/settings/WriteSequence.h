@@ -5,6 +5,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include "device/LinkFlags.h"
@@ -57,6 +58,13 @@ public:
     // no SAVECONFIG, no automatic copy, no password list, no read back.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
 
+    // Keys the last write to the tracker sent that the tracker did not take:
+    // no reply, or "DEVLOCK;" from a locked tracker. In write order.
+    QList<Key> lastNotTaken() const;
+    // Whether the last write to the tracker got SAVECONFIG acknowledged:
+    // only then are the settings stored and the password list written.
+    bool lastSaved() const { return m_saved; }
+
     // The automatic copy and the password list of the tracker in pSerial;
     // empty while no program folder is set.
     QString autoCopyPath() const;
@@ -85,6 +93,12 @@ private:
     QString m_exeDir;
     QString m_saveFileName;
     bool m_linesLeftOut = false;
+    struct NotTaken {
+        Key key;
+        bool locked;
+    };
+    QList<NotTaken> m_notTaken;
+    bool m_saved = false;
     bool m_saveFilePrivate = false;
     const SequenceStop *m_stop = nullptr;
     SequenceProgress m_progress;

@@ -4,9 +4,14 @@
 #include "TrackerFixture.h"
 #include "../settings/SequenceRig.h"
 
+#include "Configurator.h"
+#include "ScriptedPrompts.h"
 #include "log/EventLog.h"
 #include "services/PasswordProtection.h"
 #include "settings/DeviceSettings.h"
+
+#include <QRegularExpression>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -326,4 +331,105 @@ TEST(SwitchReply, ReadsTwoNumbersSeparatedByAComma)
     EXPECT_FALSE(parseSwitchReply("1"));
     EXPECT_FALSE(parseSwitchReply("1,"));
     EXPECT_FALSE(parseSwitchReply(""));
+}
+
+namespace {
+
+// The whole program, without a window: a tracker whose settings this window
+// never read must not receive the window's blanks unasked.
+class UnreadTrackerTest : public TrackerTest
+{
+protected:
+    void connect(const QStringList &trackerKeys)
+    {
+        home.plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+                           trackerKeys + QStringList{QStringLiteral("[settings]"), QStringLiteral("GSMAPN=kept.apn"),
+                                                     QStringLiteral("SERVER=kept.example")}));
+        configurator.setExeDir(folder.path());
+        configurator.monitor().devtimerTimer();
+        ASSERT_TRUE(configurator.isConnected());
+    }
+    QStringList sent() const { return home.commands(QStringLiteral("5001500")); }
+
+    QTemporaryDir folder;
+    RecordingEventLog log;
+    ScriptedPrompts prompts;
+    Configurator configurator{log, prompts, {QStringLiteral(KVMT_TEST_BIN_DIR)}};
+};
+
+} // namespace
+
+TEST_F(UnreadTrackerTest, MasterResetAfterADeclinedPasswordReadsTheTrackerAtOnce)
+{
+    connect({QStringLiteral("protected=1")}); // no password given: declined
+    ASSERT_TRUE(sent().filter(QStringLiteral("GSMAPN=")).isEmpty());
+    EXPECT_FALSE(configurator.isFilled());
+
+    configurator.settings().setText(F::edMasterPass, QStringLiteral("ABCDEFGHIJKLMNOP"));
+    configurator.settings().setText(F::NewPassM, QStringLiteral("4321"));
+    configurator.protection().edResetLockMpClick();
+    const qsizetype reset = sent().indexOf(QStringLiteral("SECURERESET=ABCDEFGHIJKLMNOP,4321;"));
+    ASSERT_GE(reset, 0);
+    EXPECT_EQ(sent().mid(reset + 1).value(0), QStringLiteral("ACCLEN=?;")) << "a whole read follows";
+    EXPECT_EQ(configurator.settings().text(F::edAPN), QStringLiteral("kept.apn"));
+    EXPECT_TRUE(configurator.isFilled());
+
+    configurator.btSaveClick();
+    EXPECT_TRUE(prompts.questions.isEmpty());
+    EXPECT_TRUE(sent().contains(QStringLiteral("GSMAPN=kept.apn;")));
+    EXPECT_FALSE(sent().contains(QStringLiteral("GSMAPN=;")));
+
+    // Read once on this connection: a later change of password reads nothing.
+    const qsizetype before = sent().size();
+    configurator.settings().setText(F::OldPass_, QStringLiteral("4321"));
+    configurator.settings().setText(F::NewPass_, QStringLiteral("1234"));
+    configurator.protection().btChangePINClick();
+    EXPECT_EQ(sent().mid(before), QStringList{QStringLiteral("SECUREPASSCHANGE=4321,1234;")});
+}
+
+TEST_F(UnreadTrackerTest, SaveFromAWindowNothingFilledAsksFirst)
+{
+    struct Case {
+        const char *what;
+        bool readAtConnection;
+        bool loadFile;
+        bool answerYes;
+        bool asked;
+        bool written;
+    };
+    const Case cases[] = {
+        {"not read, declined", false, false, false, true, false},
+        {"not read, accepted", false, false, true, true, true},
+        {"not read, a file loaded", false, true, false, false, true},
+        {"read at connection", true, false, false, false, true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        home.reset();
+        log.clear();
+        prompts.questions.clear();
+        prompts.answerYes = c.answerYes;
+        Configurator fresh{log, prompts, {QStringLiteral(KVMT_TEST_BIN_DIR)}};
+        fresh.settings().setChecked(F::cbReadSetup, !c.readAtConnection);
+        home.plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"),
+                           {QStringLiteral("[settings]"), QStringLiteral("GSMAPN=kept.apn")}));
+        fresh.setExeDir(folder.path());
+        fresh.monitor().devtimerTimer();
+        ASSERT_TRUE(fresh.isConnected());
+        if (c.loadFile)
+            fresh.profileFile().load(writeAll(folder.filePath(QStringLiteral("f.atc")), "GSMAPN=from.file;\r\n"));
+
+        fresh.btSaveClick();
+        ASSERT_EQ(prompts.questions.size(), c.asked ? 1 : 0);
+        if (c.asked) {
+            // What would be written, key by key, blanks included.
+            EXPECT_TRUE(prompts.questions[0].text.contains(QStringLiteral("GSMAPN=; ")));
+            EXPECT_TRUE(prompts.questions[0].text.contains(QStringLiteral("SERVERPASS=; ")));
+            EXPECT_TRUE(prompts.questions[0].text.contains(QStringLiteral("SETCP=0,0,0,0,0;")));
+        }
+        EXPECT_EQ(!sent().filter(QRegularExpression(QStringLiteral("^GSMAPN=[^?]"))).isEmpty(), c.written);
+        if (!c.written) {
+            EXPECT_EQ(log.lines().last().text, QStringLiteral("Запись отменена"));
+        }
+    }
 }

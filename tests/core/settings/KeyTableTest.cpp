@@ -84,9 +84,65 @@ TEST_F(KeyTableTest, ValuesOutsideTheirRangeChangeNothing)
     read(Key::INDOFF, "2");
     read(Key::FASTMOVEDETECT, "-1");
     read(Key::CHANGEPROFILE, "9");
-    read(Key::DELAYOFF, "x");
     EXPECT_EQ(snapshot(settings), before);
     EXPECT_TRUE(log.lines().isEmpty());
+}
+
+// What the key's row needs and what an older firmware never sends: an item
+// missing or no number makes the answer one the read cannot rely on, with
+// its line, while the items that did parse still go in.
+TEST_F(KeyTableTest, AnswerShortOfAnItemOrWithAnItemThatIsNoNumberIsNoWholeAnswer)
+{
+    struct Case {
+        Key key;
+        QByteArray value;
+        bool whole;
+        Source source = Source::Tracker;
+        QByteArray replyKey = {};
+        quint32 firmware = 144;
+    };
+    const Case cases[] = {
+        {Key::SERVERPERIOD, "2,30,1", true},
+        {Key::SERVERPERIOD, "99999999999,30,1", false},
+        {Key::SERVERPERIOD, ",30,1", false},
+        {Key::SERVERPERIOD, "2,30", false},
+        {Key::GPSPERIOD, "5", false},
+        {Key::DELAYOFF, "x", false},
+        {Key::DELAYOFF, "", false},
+        {Key::BALANCENUM, "*102#", false},
+        {Key::BALANCENUM, "*102#,1,0", true},
+        {Key::SMSEN, "1", false},
+        {Key::CHANGEPROFILEONCALL, "1,", false},
+        {Key::ACCLACTIVTIME, "8,0,20", false},
+        {Key::SETCP, "1,55755826,37617300,500", false},
+        {Key::MAPFORMAT, "", false},
+        {Key::MAPFORMAT, "5", true}, // a number it has no radio for: changes nothing
+        {Key::TRUSTNUMBER, "", false},
+        {Key::TRUSTNUMBER, "", true, Source::Tracker, "NO_CMD"},
+        {Key::ADCINFO, "4120", false},
+        {Key::ACCLEN, "1", false, Source::Tracker, "#ACCLEN"},
+        {Key::ACCLEN, "1", true, Source::File},
+        {Key::SETTIME, "9:5,3.7.2015,3", false},
+        {Key::SETTIME, "9:5,3.7.2015,3", true, Source::Tracker, {}, 134},
+        // A file may come from firmware that never sent the summer-time item.
+        {Key::SETTIME, "9:5,3.7.2015,3", true, Source::File},
+        {Key::GSMAPN, "", true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(KeyTable::name(c.key)) + "=" + c.value.toStdString());
+        identity.firmwareVersion = c.firmware;
+        log.clear();
+        const QByteArray replyKey = c.replyKey.isEmpty() ? QByteArray(KeyTable::name(c.key)) : c.replyKey;
+        EXPECT_EQ(keys.applyRead(c.key, c.source, replyKey, c.value), c.whole);
+        if (!c.whole) {
+            EXPECT_EQ(log.lines(), (QList<LogLine>{{KeyTable::errorLine(c.key), LogError}}));
+        }
+    }
+    // The items that parse still go in; the others keep their values.
+    settings.setChecked(F::rbTimeInSrv, true);
+    read(Key::SERVERPERIOD, "99999999999,45,0");
+    EXPECT_EQ(settings.text(F::edServerMin), QStringLiteral("45"));
+    EXPECT_TRUE(settings.isChecked(F::rbTimeInSrv));
 }
 
 TEST_F(KeyTableTest, BalanceNumberSplitsTheRequestFromItsTwoFlags)

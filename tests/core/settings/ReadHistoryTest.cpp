@@ -152,6 +152,7 @@ TEST_F(ReadHistoryTest, LockedTrackerAnsweringDevlockIsNoBackup)
     // No password given: the tracker stays locked and every reply of the
     // read after the write is "DEVLOCK;".
     connect(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), {QStringLiteral("protected=1")}));
+    prompts.answerYes = true; // nothing read: Save asks first
     configurator.btSaveClick();
     EXPECT_TRUE(home.commands(QStringLiteral("5001500")).contains(QStringLiteral("GSMAPN=?;")));
     EXPECT_EQ(copies(), QStringList());

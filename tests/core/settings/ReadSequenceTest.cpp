@@ -101,6 +101,7 @@ TEST(ReadSequence, StopEndsAfterTheExchangeInProgressAndNamesWhatWasNotRead)
 {
     SequenceRig rig;
     rig.identify(5001500, 144);
+    fillTracker(rig.tracker, 144);
     rig.tracker.values["GSMAPN"] = "stopped.apn";
     rig.stopAtCommand(3);
     rig.reader.readSettings(false);

@@ -26,22 +26,46 @@ TEST(SettingsBuffer, LookupMatchesWholeKeysCaseSensitivelyAndTheFirstWins)
     EXPECT_EQ(lookup(file, "SMTPTO"), std::nullopt);
     EXPECT_EQ(lookup(file, "MISSING"), std::nullopt);
 
-    // A value that held a ';' is no value, and the entry after it is whole.
-    const QByteArray cut = "SMTPPASS=a;b;\r\nSMTPFROM=me;\r\nDEVNAME=x;y;z;\r\nGSMPIN=1;\r\n";
-    EXPECT_EQ(lookup(cut, "SMTPPASS"), std::nullopt);
-    EXPECT_EQ(lookup(cut, "SMTPFROM"), QByteArray("me"));
-    EXPECT_EQ(lookup(cut, "GSMPIN"), QByteArray("1"));
-    SettingsBuffer buffer;
-    buffer.load(cut);
-    EXPECT_EQ(buffer.keysWithCutValues(), (QByteArrayList{"SMTPPASS", "DEVNAME"}));
-    buffer.load(file);
-    EXPECT_EQ(buffer.keysWithCutValues(), QByteArrayList());
 }
 
-TEST(SettingsBuffer, SingleByteLineEndsLeaveOnlyTheFirstEntryReadable)
+// A value that held a ';' is no value however its line ends, and the entry
+// after it is whole; files the program writes are never cut.
+TEST(SettingsBuffer, EntryWithBytesAfterItsFirstSemicolonIsCutAndTheNextLineIsWhole)
 {
+    struct Case {
+        const char *what;
+        QByteArray file;
+        QByteArrayList cut;
+        QList<std::pair<const char *, std::optional<QByteArray>>> lookups;
+    };
+    const Case cases[] = {
+        {"line ends in ';'", "SMTPPASS=a;b;\r\nSMTPFROM=me;\r\nDEVNAME=x;y;z;\r\nGSMPIN=1;\r\n",
+         {"SMTPPASS", "DEVNAME"},
+         {{"SMTPPASS", std::nullopt}, {"SMTPFROM", "me"}, {"DEVNAME", std::nullopt}, {"GSMPIN", "1"}}},
+        {"line does not end in ';'", "SERVERPASS=ab;cd\r\nSERVER=next.example;\r\n", {"SERVERPASS"},
+         {{"SERVERPASS", std::nullopt}, {"SERVER", "next.example"}}},
+        {"last entry without CR LF", "GSMPIN=1;\r\nSMTPTO4=x@y;z;", {"SMTPTO4"},
+         {{"GSMPIN", "1"}, {"SMTPTO4", std::nullopt}}},
+        {"as the program writes it", "NUMBER=5001500;\r\nGSMPIN=1;\r\nSMTPTO4=x@y;\r\nEMPTY=;\r\n", {},
+         {{"GSMPIN", "1"}, {"SMTPTO4", "x@y"}, {"EMPTY", ""}}},
+        {"last entry ends the file at its ';'", "GSMPIN=1;\r\nSMTPTO4=x@y;", {},
+         {{"GSMPIN", "1"}, {"SMTPTO4", "x@y"}}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        SettingsBuffer buffer;
+        ASSERT_EQ(buffer.load(c.file), SettingsBuffer::LoadResult::Loaded);
+        EXPECT_EQ(buffer.keysWithCutValues(), c.cut);
+        for (const auto &[key, value] : c.lookups)
+            EXPECT_EQ(buffer.lookupKey(key), value) << key;
+    }
+}
+
+TEST(SettingsBuffer, SingleByteLineEndsLeaveNoEntryReadable)
+{
+    // Without a CR LF the first entry runs to the end of the file: cut.
     const QByteArray file = "A=1;\nB=2;\nC=3;\n";
-    EXPECT_EQ(lookup(file, "A"), QByteArray("1"));
+    EXPECT_EQ(lookup(file, "A"), std::nullopt);
     EXPECT_EQ(lookup(file, "B"), std::nullopt);
     EXPECT_EQ(lookup(file, "C"), std::nullopt);
     EXPECT_EQ(lookup("A=1;\r\nB=2", "B"), std::nullopt); // no closing ';'

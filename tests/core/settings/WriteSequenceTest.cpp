@@ -133,7 +133,7 @@ TEST_P(NoPinByTarget, DashesAreSentAsFourFFBytesAndShownAgain)
 
 INSTANTIATE_TEST_SUITE_P(WriteSequence, NoPinByTarget, ::testing::Values(false, true));
 
-TEST(WriteSequence, LockedTrackerChangesNothingButStillSavesTheCopyAndList)
+TEST(WriteSequence, LockedTrackerChangesNothingKeepsTheCopyAndWritesNoList)
 {
     SequenceRig rig;
     rig.identify(5001500, 144);
@@ -144,8 +144,14 @@ TEST(WriteSequence, LockedTrackerChangesNothingButStillSavesTheCopyAndList)
     rig.writer.writeSettings(false);
 
     EXPECT_EQ(snapshot(rig.settings), before);
-    EXPECT_TRUE(rig.errorLines().isEmpty());
-    EXPECT_TRUE(QFile::exists(rig.exeDir.filePath(QStringLiteral("ATG/5001500.atg"))));
+    // No line per refused key; one says none was taken, and "DEVLOCK;" to
+    // SAVECONFIG is no acknowledgement: nothing stored, no password list.
+    EXPECT_EQ(rig.errorLines(), (QStringList{QStringLiteral("Трекер заблокирован паролем: не записано настроек: %1")
+                                                 .arg(kFullWriteOrder.size()),
+                                             QStringLiteral("SAVECONFIG error")}));
+    EXPECT_EQ(rig.writer.lastNotTaken().size(), kFullWriteOrder.size());
+    EXPECT_FALSE(rig.writer.lastSaved());
+    EXPECT_FALSE(QFile::exists(rig.exeDir.filePath(QStringLiteral("ATG/5001500.atg"))));
     EXPECT_TRUE(linesOf(readFile(rig.exeDir.filePath(QStringLiteral("5001500.atc")))).contains("SERVERPERIOD=5,0,0;"));
 }
 
