@@ -384,7 +384,9 @@ bool KeyTable::applyRead(Key key, Source source, const QByteArray &replyKey, con
         complete = applyTime(source, value, &rejected);
         break;
     }
-    if (!complete || rejected)
+    // ACCLEN is read only to learn the accelerometer: like an unanswered
+    // one, a garbled one says nothing (the read still counts it).
+    if ((!complete || rejected) && key != Key::ACCLEN)
         logKeyError(key);
     if (s.afterRead)
         s.afterRead(m_settings);

@@ -90,7 +90,8 @@ public:
     // lacks an item its key needs, or an item read as a number is none
     // (empty, beyond 32 bits): the members that did parse are set, the rest
     // keep what they held, so the key is no answer to rely on. Its "KEY
-    // error" line is logged here, once, as is the line of a value the table
+    // error" line is logged here, once (ACCLEN, which has no line when
+    // unanswered, has none either), as is the line of a value the table
     // rejects (SETTIME's count of numbers).
     bool applyRead(Key key, Source source, const QByteArray &replyKey, const QByteArray &value);
     // The tracker's answer to a command of the write sequence ("DEVLOCK;"

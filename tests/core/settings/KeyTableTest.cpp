@@ -134,8 +134,11 @@ TEST_F(KeyTableTest, AnswerShortOfAnItemOrWithAnItemThatIsNoNumberIsNoWholeAnswe
         log.clear();
         const QByteArray replyKey = c.replyKey.isEmpty() ? QByteArray(KeyTable::name(c.key)) : c.replyKey;
         EXPECT_EQ(keys.applyRead(c.key, c.source, replyKey, c.value), c.whole);
-        if (!c.whole) {
+        // ACCLEN has no line when unanswered, and none when garbled.
+        if (!c.whole && c.key != Key::ACCLEN) {
             EXPECT_EQ(log.lines(), (QList<LogLine>{{KeyTable::errorLine(c.key), LogError}}));
+        } else if (c.key == Key::ACCLEN) {
+            EXPECT_TRUE(log.lines().isEmpty());
         }
     }
     // The items that parse still go in; the others keep their values.
