@@ -176,7 +176,7 @@ private:
         }
         const QList<TableValue> values = row ? row->values : QList<TableValue>{};
         const ProvisionResult provisioned =
-            provisionConnected(session.configurator, session.tap, m_options.file, values);
+            provisionConnected(session.configurator, m_options.file, values);
         switch (provisioned.status) {
         case ProvisionResult::Status::BadValues:
             refuse(*row, provisioned.refusedValues, outcome);

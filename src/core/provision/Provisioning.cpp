@@ -110,10 +110,9 @@ std::optional<QList<CellProblem>> loadWithValues(Configurator &configurator, con
 
 } // namespace
 
-ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file,
+ProvisionResult provisionConnected(Configurator &configurator, const QString &file,
                                    const QList<TableValue> &values)
 {
-    Q_UNUSED(tap);
     ProvisionResult result;
     result.serial = configurator.settings().text(F::pSerial);
     const std::optional<QList<CellProblem>> refused = loadWithValues(configurator, file, values);

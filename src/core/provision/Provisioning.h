@@ -58,13 +58,15 @@ struct ProvisionResult {
 // Writes the profile file to the configurator's tracker, which must be
 // connected, identified and unlocked, then reads it back and compares. The
 // file is loaded first, with the tracker's identity, exactly as a load after
-// connecting does; `tap` must be the configurator's log.
+// connecting does; a file with an entry the load cannot take is BadFile.
+// Each key is judged by what the write and the read back report of it
+// themselves, a locked tracker's refusals included.
 //
 // `values` (a table row's) take the place of the file's own lines for their
 // keys before the load, so that they pass the same editing rules. Unless each
 // is then written exactly as given (its key is written to this tracker, and
 // the rules neither refuse nor change it), nothing is sent.
-ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap, const QString &file,
+ProvisionResult provisionConnected(Configurator &configurator, const QString &file,
                                    const QList<TableValue> &values = {});
 
 // What writing the profile file would change on the configurator's tracker

@@ -117,7 +117,7 @@ TEST_F(ProvisioningTest, ProvisionWritesStoresAndChecksByReadingBack)
     const QString file = writeProfile(dir, "GSMAPN=fleet.apn;\r\nSERVERPORT=4321;\r\nDEVNAME=VAN;\r\n");
     NamedSession session(TrackerRoster(kLibraryDirs).names().value(0));
     ASSERT_TRUE(session.configurator.isConnected());
-    const ProvisionResult result = provisionConnected(session.configurator, session.tap, file);
+    const ProvisionResult result = provisionConnected(session.configurator, file);
     EXPECT_EQ(result.status, ProvisionResult::Status::Done);
     EXPECT_EQ(result.serial, QStringLiteral("5002041"));
     EXPECT_TRUE(result.saved);
@@ -148,7 +148,7 @@ TEST_P(ProvisionFaults, KeysNotTakenAreNamed)
     const QString file = writeProfile(dir, "GSMAPN=fleet.apn;\r\nDEVNAME=VAN;\r\n");
     NamedSession session(TrackerRoster(kLibraryDirs).names().value(0));
     ASSERT_TRUE(session.configurator.isConnected());
-    const ProvisionResult result = provisionConnected(session.configurator, session.tap, file);
+    const ProvisionResult result = provisionConnected(session.configurator, file);
     EXPECT_EQ(result.status, ProvisionResult::Status::Failed);
     EXPECT_EQ(result.failedKeys, c.failedKeys);
     EXPECT_EQ(result.saved, c.saved);
@@ -173,7 +173,7 @@ TEST_F(ProvisioningTest, AFileThatCannotBeLoadedWritesNothing)
     ASSERT_TRUE(session.configurator.isConnected());
     QTemporaryDir dir;
     const ProvisionResult result =
-        provisionConnected(session.configurator, session.tap, dir.filePath(QStringLiteral("none.atc")));
+        provisionConnected(session.configurator, dir.filePath(QStringLiteral("none.atc")));
     EXPECT_EQ(result.status, ProvisionResult::Status::BadFile);
     EXPECT_FALSE(home.commands(QStringLiteral("5002061")).contains(QStringLiteral("SAVECONFIG=1;")));
 }
