@@ -36,6 +36,7 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     hooks.stopLogReader = [this] { m_cdcLog.stop(); };
     m_monitor.setHooks(std::move(hooks));
     m_monitor.setStop(&m_stop);
+    m_link.setClaimChanged([this] { emit linkClaimChanged(); });
     m_reader.setStop(&m_stop);
     m_writer.setStop(&m_stop);
     m_tests.setStop(&m_stop);
@@ -57,7 +58,29 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
         m_writer.setExeDir(programExeDir());
 }
 
-Configurator::~Configurator() = default;
+Configurator::~Configurator()
+{
+    m_link.setClaimChanged({});
+}
+
+bool Configurator::underClaim(const std::function<void()> &sequence, bool stoppable)
+{
+    const std::optional<DeviceLink::Claim> claim = m_link.claim(stoppable);
+    if (!claim)
+        return false;
+    sequence();
+    return true;
+}
+
+bool Configurator::btSaveClick()
+{
+    return underClaim([this] { m_writer.btSaveClick(m_reader); }, true);
+}
+
+bool Configurator::cbProfileChange()
+{
+    return underClaim([this] { m_profileSelection.cbProfileChange(); }, true);
+}
 
 SettingsSummary Configurator::buildSettingsSummary()
 {
