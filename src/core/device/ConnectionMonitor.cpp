@@ -161,8 +161,8 @@ void ConnectionMonitor::reopenConnected(const QByteArray &name)
     const bool opened = m_link.openDevice(name) == 0;
     if (opened && isTheIdentifiedTracker(name))
         return;
-    // Another tracker, one gone, or no handle at all (the open failed): the
-    // window lets go of the tracker it shows, and whatever is attached now
+    // Another tracker, or no handle at all (the open failed): the window
+    // lets go of the tracker it shows, and whatever is attached now
     // is connected anew, identified and read.
     releaseLost();
     m_flags &= ~LinkFlags(LinkFlag::Present);
@@ -177,10 +177,18 @@ void ConnectionMonitor::reopenConnected(const QByteArray &name)
 
 bool ConnectionMonitor::isTheIdentifiedTracker(const QByteArray &name)
 {
-    if (name != m_connectedName || !m_connectedNumber)
+    if (name != m_connectedName)
         return false;
     m_link.sendCommand("NUMBER=?;");
-    return m_link.receiveReply() == 0 && m_link.replyKey() == "NUMBER" && m_link.replyValue() == *m_connectedNumber;
+    // A tracker that has stopped answering, listed under the same name, says
+    // nothing against being the one shown; taken for another, it would lose
+    // the settings the window shows of it to an identification it cannot
+    // answer.
+    if (m_link.receiveReply() != 0 || m_link.replyKey() != "NUMBER")
+        return true;
+    // A serial now where identification got none is a tracker never
+    // identified.
+    return m_connectedNumber && m_link.replyValue() == *m_connectedNumber;
 }
 
 void ConnectionMonitor::holdRuns()

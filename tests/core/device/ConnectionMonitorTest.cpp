@@ -85,6 +85,19 @@ TEST_F(MonitorTest, ConnectedTrackerIsReopenedButNotIdentifiedAgain)
     EXPECT_NE(library.api().write(first, "NUMBER=?;", 9, &written), 0);
 }
 
+TEST_F(MonitorTest, ATrackerThatStoppedAnsweringStaysTheOneShown)
+{
+    home.plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), {QStringLiteral("answer_limit=3")}));
+    monitor.devtimerTimer();
+    log.clear();
+    monitor.devtimerTimer();
+    EXPECT_TRUE(flags.testFlag(LinkFlag::Connected));
+    EXPECT_EQ(settings.text(F::pSerial), QStringLiteral("5001500"));
+    EXPECT_EQ(steps.count(QStringLiteral("read")), 1);
+    EXPECT_EQ(home.commands(QStringLiteral("5001500")).size(), 4) << "its serial asked once, no identification";
+    EXPECT_TRUE(log.lines().isEmpty());
+}
+
 TEST_F(MonitorTest, OnlyTheFirstListedTrackerIsOpened)
 {
     home.plug(scenario(QStringLiteral("5001001")));
