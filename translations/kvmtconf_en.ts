@@ -111,6 +111,14 @@ Write them?</translation>
         <source>Ошибка при тестировании</source>
         <translation>Test failed</translation>
     </message>
+    <message>
+        <source>Тестирование остановлено: трекер может завершить тест сам</source>
+        <translation>Test stopped: the tracker may still finish the test on its own</translation>
+    </message>
+    <message>
+        <source>Тестирование остановлено: тест не запущен</source>
+        <translation>Test stopped: the test was not started</translation>
+    </message>
 </context>
 <context>
     <name>kvmt::ConnectionMonitor</name>
@@ -133,6 +141,10 @@ Write them?</translation>
     <message>
         <source>Трекер не ответил на пароль. Настройки не считаны</source>
         <translation>The tracker did not answer the password. Settings not read</translation>
+    </message>
+    <message>
+        <source>Чтение остановлено: настройки не считаны</source>
+        <translation>Reading stopped: settings not read</translation>
     </message>
 </context>
 <context>
@@ -1262,6 +1274,14 @@ Write them?</translation>
     <message>
         <source>Запись остановлена: настройки не сохранены в трекере</source>
         <translation>Write stopped: the settings were not stored in the tracker</translation>
+    </message>
+    <message>
+        <source>Запись остановлена: настроек отправлено, но не сохранено: %1; не отправлено: %2. Нажмите «Сохранить» ещё раз или отключите трекер</source>
+        <translation>Write stopped: %1 settings were sent but not stored, %2 not sent. Save again or unplug the tracker</translation>
+    </message>
+    <message>
+        <source>Запись остановлена после SAVECONFIG: чтение для проверки пропущено</source>
+        <translation>Write stopped after SAVECONFIG: the check read was skipped</translation>
     </message>
 </context>
 </TS>

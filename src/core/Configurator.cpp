@@ -38,6 +38,7 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     hooks.stopLogReader = [this] { m_cdcLog.stop(); };
     m_monitor.setHooks(std::move(hooks));
     m_monitor.setStop(&m_stop);
+    m_link.setClaimChanged([this] { emit linkClaimChanged(); });
     m_reader.setStop(&m_stop);
     m_writer.setStop(&m_stop);
     m_tests.setStop(&m_stop);
@@ -69,16 +70,37 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
         m_writer.setExeDir(programExeDir());
 }
 
-Configurator::~Configurator() = default;
-
-void Configurator::btSaveClick()
+Configurator::~Configurator()
 {
-    if (isConnected() && !m_filled
-        && !m_prompts.askYesNo(QStringLiteral("Korvel-MT Conf"), unfilledSaveQuestion())) {
-        m_log.logEvent(QCoreApplication::translate("kvmt::Configurator", "Запись отменена"), LogNotice);
-        return;
-    }
-    m_writer.btSaveClick(m_reader);
+    m_link.setClaimChanged({});
+}
+
+bool Configurator::underClaim(const std::function<void()> &sequence, bool stoppable)
+{
+    const std::optional<DeviceLink::Claim> claim = m_link.claim(stoppable);
+    if (!claim)
+        return false;
+    sequence();
+    return true;
+}
+
+bool Configurator::btSaveClick()
+{
+    return underClaim(
+        [this] {
+            if (isConnected() && !m_filled
+                && !m_prompts.askYesNo(QStringLiteral("Korvel-MT Conf"), unfilledSaveQuestion())) {
+                m_log.logEvent(QCoreApplication::translate("kvmt::Configurator", "Запись отменена"), LogNotice);
+                return;
+            }
+            m_writer.btSaveClick(m_reader);
+        },
+        true);
+}
+
+bool Configurator::cbProfileChange()
+{
+    return underClaim([this] { m_profileSelection.cbProfileChange(); }, true);
 }
 
 QString Configurator::unfilledSaveQuestion() const

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QStringList>
 
+#include <functional>
+
 #include "device/ConnectionMonitor.h"
 #include "device/DeviceLibrary.h"
 #include "device/DeviceLink.h"
@@ -68,6 +70,14 @@ public:
     // Ends the read, write, identification or test under way after the
     // exchange in progress.
     SequenceStop &stop() { return m_stop; }
+    // Before a sequence the person starts: a stop pressed for an earlier one
+    // does not stop it. One pressed for a sequence still holding the link
+    // stays, as the new one will be refused.
+    void clearStaleStop()
+    {
+        if (!m_link.isClaimed() && !m_link.isWaiting())
+            m_stop.clear();
+    }
 
     // The program's folder: automatic profile copies and the "ATG" password
     // lists go there. Starts as the executable's folder when it is writable,
@@ -75,17 +85,26 @@ public:
     void setExeDir(const QString &dir) { m_writer.setExeDir(dir); }
     void readSettings(bool fromFile) { m_reader.readSettings(fromFile); }
     bool writeSettings(bool toFile) { return m_writer.writeSettings(toFile); }
-    // The Save button. A window that neither a read of a tracker nor a
-    // profile file filled holds blanks and defaults, not settings anybody
-    // chose: the person is asked first, shown what would be written.
-    void btSaveClick();
+    // The sequences a person starts. Each takes the link for its run and is
+    // refused (false, nothing sent) while another sequence holds it or an
+    // exchange is waited for: whatever runs inside a wait (a timer, an
+    // accessibility action pressing a button) cannot start one.
+    // Save: write to the tracker, then read it back.
+    bool btSaveClick();
+    // Save from a window that neither a read of a tracker nor a profile
+    // file filled (blanks and defaults, not settings anybody chose) asks
+    // the person first, shown what would be written.
     // Whether the members came from a tracker's read or a profile file in
     // this run (a locked or silent read fills nothing).
     bool isFilled() const { return m_filled; }
 
     // The person picked a profile: READPROFILE and a full read while a
     // tracker is connected, then the page's layout.
-    void cbProfileChange() { m_profileSelection.cbProfileChange(); }
+    bool cbProfileChange();
+    // The security page's buttons.
+    bool btOnOffPINClick() { return underClaim([this] { m_protection.btOnOffPINClick(); }); }
+    bool btChangePINClick() { return underClaim([this] { m_protection.btChangePINClick(); }); }
+    bool edResetLockMpClick() { return underClaim([this] { m_protection.edResetLockMpClick(); }); }
     void applyProfileLayout() { m_profileLayout.applyProfileLayout(); }
     ProfileFile &profileFile() { return m_profileFile; }
     void N4Click() { m_profileFile.N4Click(); }
@@ -98,12 +117,16 @@ public:
 
 signals:
     void summaryBuilt(const kvmt::SettingsSummary &summary);
+    // A sequence took or let go of the link, or began or ceased to look at
+    // the stop request: the window offers Stop meanwhile.
+    void linkClaimChanged();
 
 private:
     // A tracker just unlocked on the security page whose settings were not
     // read on this connection is read at once, as a connection would have.
     void readAfterUnlock();
     QString unfilledSaveQuestion() const;
+    bool underClaim(const std::function<void()> &sequence, bool stoppable = false);
 
     EventLog &m_log;
     UserPrompts &m_prompts;

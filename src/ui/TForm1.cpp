@@ -26,6 +26,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMenuBar>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -38,6 +39,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <functional>
@@ -173,8 +175,10 @@ TForm1::TForm1(Options options, QWidget *parent)
         static_cast<WindowPrompts &>(*m_ownPrompts)
             .setModalHooks([&monitor] { monitor.holdRuns(); }, [&monitor] { monitor.releaseRuns(); });
     }
-    if (options.turnWhileWaiting)
-        m_configurator->link().setWaiter(waitTurning);
+    if (options.turnWhileWaiting) {
+        m_waiter = std::make_unique<TurningWaiter>();
+        m_configurator->link().setWaiter([waiter = m_waiter.get()](const std::function<void()> &call) { (*waiter)(call); });
+    }
     qApp->installEventFilter(this);
     m_binder = std::make_unique<SettingsBinder>(m_configurator->settings(), this);
     m_binder->onRefusedText([prompts](const QString &message) { prompts->showMessage(message); });
@@ -189,6 +193,7 @@ TForm1::TForm1(Options options, QWidget *parent)
     auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &TForm1::requestStop);
     connect(&m_configurator->tests(), &CommunicationTests::pollingChanged, this, &TForm1::showStop);
+    connect(m_configurator.get(), &Configurator::linkClaimChanged, this, &TForm1::showStop);
 
     if (options.watchDevices) {
         m_watcher = std::make_unique<DeviceChangeWatcher>();
@@ -353,7 +358,7 @@ void TForm1::runConsoleCommand()
 
 bool TForm1::sequenceRunning() const
 {
-    return m_configurator->link().isWaiting() || m_progressShown || m_configurator->tests().isAnyPolling();
+    return m_configurator->link().isStoppableRunning() || m_progressShown || m_configurator->tests().isAnyPolling();
 }
 
 void TForm1::requestStop()
@@ -364,7 +369,24 @@ void TForm1::requestStop()
 
 void TForm1::showStop()
 {
-    m_stop->setVisible(m_progressShown || m_configurator->tests().isAnyPolling());
+    // Also between the bar's runs: identification, a profile change's
+    // READPROFILE and a test's settings phase look at the stop request too.
+    m_stop->setVisible(sequenceRunning());
+}
+
+bool TForm1::reachesStop(QObject *watched, QEvent *event) const
+{
+    if (watched == m_stop)
+        return true;
+    // Qt hands the press to the top-level window first, which passes it on
+    // to the widget under the mouse: let through what is meant for Stop, and
+    // the release that ends a press Stop took.
+    if (watched != windowHandle() || !m_stop->isVisible() || !m_stop->isEnabled())
+        return false;
+    if (event->type() == QEvent::MouseButtonRelease && m_stop->isDown())
+        return true;
+    const QPoint global = static_cast<QMouseEvent *>(event)->globalPosition().toPoint();
+    return m_stop->rect().contains(m_stop->mapFromGlobal(global));
 }
 
 bool TForm1::holdsBackInput(QObject *watched, QEvent *event)
@@ -379,7 +401,7 @@ bool TForm1::holdsBackInput(QObject *watched, QEvent *event)
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
-        return watched != m_stop;
+        return !reachesStop(watched, event);
     case QEvent::Shortcut:
         // Esc arrives as the window's shortcut when the keyboard goes
         // through the shortcut map first.
@@ -616,15 +638,13 @@ void TForm1::connectDeviceServices()
             connect(button, &QAbstractButton::clicked, this, handler);
     };
     CommunicationTests &tests = m_configurator->tests();
-    // A Stop pressed for an earlier sequence does not stop the next one.
-    SequenceStop &stop = m_configurator->stop();
-    onClick("btTestSMTP", [&tests, &stop] { stop.clear(); tests.btTestSMTPClick(); });
-    onClick("btTestSMS", [&tests, &stop] { stop.clear(); tests.btTestSMSClick(); });
-    onClick("btSrvTest", [&tests, &stop] { stop.clear(); tests.btSrvTestClick(); });
-    PasswordProtection &protection = m_configurator->protection();
-    onClick("btOnOffPIN", [&protection] { protection.btOnOffPINClick(); });
-    onClick("btChangePIN", [&protection] { protection.btChangePINClick(); });
-    onClick("edResetLockMp", [&protection] { protection.edResetLockMpClick(); });
+    Configurator &core = *m_configurator;
+    onClick("btTestSMTP", [&tests, &core] { core.clearStaleStop(); tests.btTestSMTPClick(); });
+    onClick("btTestSMS", [&tests, &core] { core.clearStaleStop(); tests.btTestSMSClick(); });
+    onClick("btSrvTest", [&tests, &core] { core.clearStaleStop(); tests.btSrvTestClick(); });
+    onClick("btOnOffPIN", [&core] { core.btOnOffPINClick(); });
+    onClick("btChangePIN", [&core] { core.btChangePINClick(); });
+    onClick("edResetLockMp", [&core] { core.edResetLockMpClick(); });
 }
 
 void TForm1::connectProfileCommands()
@@ -637,7 +657,7 @@ void TForm1::connectProfileCommands()
     onAction("N4", [&core] { core.N4Click(); });
     onAction("N5", [&core] { core.N5Click(); });
     m_binder->onUserChoice(F::cbProfile, [&core] {
-        core.stop().clear();
+        core.clearStaleStop();
         core.cbProfileChange();
     });
     // PageControl1Change: every switch the person makes between the
@@ -650,7 +670,7 @@ void TForm1::connectProfileCommands()
             connect(button, &QAbstractButton::clicked, this, handler);
     };
     onClick("btSave", [&core] {
-        core.stop().clear();
+        core.clearStaleStop();
         core.btSaveClick();
     });
     onClick("btDefaultSetup", [&core] { core.btDefaultSetupClick(); });

@@ -20,6 +20,7 @@ class DeviceChangeWatcher;
 class LogPane;
 class SettingsBinder;
 class TForm2;
+class TurningWaiter;
 class UserPrompts;
 
 // The main window: a view of the Configurator. It lays out the controls,
@@ -83,6 +84,8 @@ private:
     // to Stop (and Esc): nothing may change under a sequence or start
     // another inside it.
     bool holdsBackInput(QObject *watched, QEvent *event);
+    // A mouse button event on its way to Stop.
+    bool reachesStop(QObject *watched, QEvent *event) const;
     void FormShow();
     void FormClose();
     void FormDestroy();
@@ -115,6 +118,9 @@ private:
     bool m_progressShown = false;
     std::unique_ptr<LogPane> m_logPane;
     std::unique_ptr<UserPrompts> m_ownPrompts;
+    // Declared before the configurator, whose link waits on it, so that it
+    // outlives it.
+    std::unique_ptr<TurningWaiter> m_waiter;
     std::unique_ptr<Configurator> m_configurator;
     std::unique_ptr<SettingsBinder> m_binder;
     std::unique_ptr<DeviceChangeWatcher> m_watcher;

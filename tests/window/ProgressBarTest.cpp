@@ -187,7 +187,10 @@ TEST_F(ProgressBarTest, AHungTrackerLeavesTheWindowPaintingAndEscStopsTheSave)
     EXPECT_FALSE(sent.contains(QStringLiteral("SAVECONFIG=1;")));
     EXPECT_LT(sent.size(), 56 + 20) << "stopped long before the write's end";
     EXPECT_FALSE(QFile::exists(turning.configurator().writer().autoCopyPath()));
-    EXPECT_TRUE(turning.logPane()->toPlainText().contains(QStringLiteral("Запись остановлена: не записано настроек: ")));
+    // The keys it did send are active in the tracker, unsaved: the line says
+    // what to do about them.
+    EXPECT_TRUE(turning.logPane()->toPlainText().contains(QStringLiteral("Запись остановлена: настроек отправлено, но не сохранено: ")));
+    EXPECT_TRUE(turning.logPane()->toPlainText().contains(QStringLiteral("Нажмите «Сохранить» ещё раз или отключите трекер")));
 
     // Closed in the middle of a Save: it stops first, then closes as usual.
     QTimer::singleShot(150, [&turning] { turning.close(); });

@@ -4,6 +4,7 @@
 #include "device/UserPrompts.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
+#include "settings/KeyTable.h"
 #include "settings/SequenceStop.h"
 
 #include "text/Cp1251.h"
@@ -97,9 +98,11 @@ void ConnectionMonitor::devtimerTimer()
         m_deferredRun = true;
         return;
     }
-    // Under another sequence's exchange (a Save, a test): its own end does
-    // not know about the monitor, so the run simply comes again later.
-    if (m_link.isWaiting()) {
+    // Under another sequence (a Save, a test, a console command): its own
+    // end does not know about the monitor, so the run simply comes again
+    // later.
+    std::optional<DeviceLink::Claim> claim = m_link.claim();
+    if (!claim) {
         m_devtimer.start();
         return;
     }
@@ -124,19 +127,68 @@ void ConnectionMonitor::devtimerTimer()
         if (count == 0) {
             m_flags &= ~LinkFlags(LinkFlag::Present);
         } else if (m_link.listDevices(&names) == 0 && !names.isEmpty()) {
-            if (!m_deviceName.isEmpty() && !names.contains(m_deviceName))
+            const QByteArray name = m_deviceName.isEmpty() ? names.first() : m_deviceName;
+            if (!m_deviceName.isEmpty() && !names.contains(m_deviceName)) {
                 m_flags &= ~LinkFlags(LinkFlag::Present);
-            else if (m_link.openDevice(m_deviceName.isEmpty() ? names.first() : m_deviceName) == 0)
+            } else if (m_flags & LinkFlag::Connected) {
+                reopenConnected(name);
+            } else if (m_link.openDevice(name) == 0) {
                 m_flags |= LinkFlag::Present;
+                m_connectedName = name;
+            }
         }
     }
 
-    if ((m_flags & LinkFlag::Present) && !(m_flags & LinkFlag::Connected))
+    if ((m_flags & LinkFlag::Present) && !(m_flags & LinkFlag::Connected)) {
+        // Identification and read look at the stop between their exchanges.
+        claim->setStoppable(true);
         connectNew();
-    else if ((m_flags & LinkFlag::Connected) && !(m_flags & LinkFlag::Present))
+    } else if ((m_flags & LinkFlag::Connected) && !(m_flags & LinkFlag::Present)) {
         releaseLost();
+    }
+    claim.reset();
     resumeDeferred();
     emit runFinished();
+}
+
+void ConnectionMonitor::reopenConnected(const QByteArray &name)
+{
+    // The first listed tracker is not always the one identified: with two
+    // attached, unplugging the one read leaves the other first, and trackers
+    // may all list the same name. Re-opened without a check, the window
+    // would go on showing one tracker's settings, and its Save would write
+    // them into another and file that one's copies under the first's serial.
+    const bool opened = m_link.openDevice(name) == 0;
+    if (opened && isTheIdentifiedTracker(name))
+        return;
+    // Another tracker, or no handle at all (the open failed): the window
+    // lets go of the tracker it shows, and whatever is attached now
+    // is connected anew, identified and read.
+    releaseLost();
+    m_flags &= ~LinkFlags(LinkFlag::Present);
+    if (opened && m_link.openDevice(name) == 0) {
+        m_flags |= LinkFlag::Present;
+        m_connectedName = name;
+    } else if (!opened) {
+        // A tracker still attached is taken up by the next run.
+        m_deferredRun = true;
+    }
+}
+
+bool ConnectionMonitor::isTheIdentifiedTracker(const QByteArray &name)
+{
+    if (name != m_connectedName)
+        return false;
+    m_link.sendCommand("NUMBER=?;");
+    // A tracker that has stopped answering, listed under the same name, says
+    // nothing against being the one shown; taken for another, it would lose
+    // the settings the window shows of it to an identification it cannot
+    // answer.
+    if (m_link.receiveReply() != 0 || m_link.replyKey() != "NUMBER")
+        return true;
+    // A serial now where identification got none is a tracker never
+    // identified.
+    return m_connectedNumber && m_link.replyValue() == *m_connectedNumber;
 }
 
 void ConnectionMonitor::holdRuns()
@@ -170,7 +222,9 @@ void ConnectionMonitor::connectNew()
         m_hooks.buildSummary();
     if (m_hooks.applyProfileLayout)
         m_hooks.applyProfileLayout();
-    m_settings.setEnabled(F::btSave, true);
+    // Stopped before the read: the fields hold nothing of this tracker, and
+    // Save would write them into it.
+    m_settings.setEnabled(F::btSave, m_outcome != Identification::Stopped);
     for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
         m_settings.setVisible(button, true);
     for (const F button : {F::btOnOffPIN, F::btChangePIN, F::edResetLockMp})
@@ -206,12 +260,15 @@ void ConnectionMonitor::releaseLost()
 void ConnectionMonitor::identifyDevice()
 {
     m_outcome = Identification::Running;
+    m_connectedNumber.reset();
     m_log.logEvent(tr("Чтение параметров"), LogSuccess);
 
     m_link.sendCommand("NUMBER=?;");
     if (m_link.receiveReply() != 0) {
         m_log.logEvent(QStringLiteral("NUMBER error"), LogError);
     } else {
+        if (m_link.replyKey() == "NUMBER")
+            m_connectedNumber = m_link.replyValue();
         m_settings.setText(F::pSerial, fromCp1251(m_link.replyValue()));
         m_identity.serialNumber = parseSerialNumber(m_link.replyValue());
         if (m_identity.serialNumber == 0)
@@ -231,17 +288,18 @@ void ConnectionMonitor::identifyDevice()
     if (stoppedHere())
         return;
     m_link.sendCommand("SECURESETUP=?;");
-    // Only a missing answer ends identification. Firmware that does not know
-    // the query ("NO_CMD") has no protection to ask about: whatever arrived
-    // is read as a number, none counting as 0, and the tracker is read.
-    if (m_link.receiveReply() != 0) {
+    const bool answered = m_link.receiveReply() == 0;
+    // Before the password dialog: a stop must not end in a password sent.
+    if (stoppedHere())
+        return;
+    const std::optional<int> protection = answered ? protectionAnswer() : std::nullopt;
+    if (!protection) {
         m_outcome = Identification::NoProtectionAnswer;
         return;
     }
-    const int protection = m_link.replyKey() == "SECURESETUP" ? leadingIntOr0(m_link.replyValue()) : 0;
     // Set both ways: a protected tracker must not leave the box ticked for
     // the next, unprotected one.
-    m_settings.setChecked(F::cbPINCode, (protection & 0xFF) != 0);
+    m_settings.setChecked(F::cbPINCode, (*protection & 0xFF) != 0);
 
     if (m_settings.isChecked(F::cbPINCode)) {
         const std::optional<QByteArray> password = m_prompts.askDevicePassword();
@@ -286,7 +344,24 @@ bool ConnectionMonitor::stoppedHere()
     if (!m_stop || !m_stop->requested())
         return false;
     m_outcome = Identification::Stopped;
+    m_log.logEvent(tr("Чтение остановлено: настройки не считаны"), LogError);
     return true;
+}
+
+std::optional<int> ConnectionMonitor::protectionAnswer() const
+{
+    // Firmware that does not know the query has no protection to ask about.
+    if (m_link.replyKey() == "NO_CMD")
+        return 0;
+    // A locked tracker answers every query so: its settings need the
+    // password, as a protected one's do.
+    if (m_link.replyKey() == kLockedReply)
+        return 1;
+    // Anything else (noise, another query's late reply) tells nothing of the
+    // protection; read as "none", a locked tracker would be taken for read.
+    if (m_link.replyKey() != "SECURESETUP")
+        return std::nullopt;
+    return leadingInt(m_link.replyValue());
 }
 
 void ConnectionMonitor::applyFirmwareGates()

@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include <functional>
+#include <optional>
 
 #include "device/LinkFlags.h"
 #include "settings/TrackerIdentity.h"
@@ -42,7 +43,7 @@ public:
         Running,            // the read is under way
         SettingsRead,       // the read ran (each key it missed is logged)
         ReadSkipped,        // "do not read at connection" is ticked
-        NoProtectionAnswer, // SECURESETUP got no answer at all
+        NoProtectionAnswer, // SECURESETUP got no answer, or one no tracker gives
         PasswordNotGiven,
         NoPasswordVerdict,  // SECUREOFFTMP got no answer the tracker would give
         PasswordRefused,    // the program closes
@@ -91,9 +92,17 @@ signals:
 
 private:
     void connectNew();
+    // A run that finds a tracker while one is connected: true when the one
+    // opened now is the one identified; otherwise the lost-connection steps
+    // have run and the tracker listed now is open for a new connection.
+    void reopenConnected(const QByteArray &name);
+    bool isTheIdentifiedTracker(const QByteArray &name);
     void resumeDeferred();
     // True, with the outcome set, when a stop ends identification here.
     bool stoppedHere();
+    // What a reply to SECURESETUP=?; says: the protection, or nullopt when
+    // it is no answer a tracker gives to that query.
+    std::optional<int> protectionAnswer() const;
     void releaseLost();
 
     DeviceLink &m_link;
@@ -112,6 +121,10 @@ private:
     Identification m_outcome = Identification::None;
     SequenceStop *m_stop = nullptr;
     int m_runCount = 0;
+    // The tracker the window shows: its listed name and its NUMBER reply at
+    // identification (nullopt: it gave none).
+    QByteArray m_connectedName;
+    std::optional<QByteArray> m_connectedNumber;
 };
 
 // "KVMT-1.44" gives 144; anything that does not match gives 0.

@@ -3,6 +3,7 @@
 #include "device/ReplySplit.h"
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace kvmt {
@@ -84,16 +85,58 @@ void DeviceLink::sendCommand(const QByteArray &command)
     wait([&] { api.write(handle, command.constData(), uint32_t(command.size()), &written); });
 }
 
-void DeviceLink::wait(const std::function<void()> &call)
+bool DeviceLink::wait(const std::function<void()> &call)
 {
-    if (!m_waiter) {
-        call();
-        return;
-    }
-    const bool outer = m_waiting;
+    // An exchange started from whatever the wait let run would interleave
+    // its bytes with the one under way: it fails as a missing reply would.
+    if (m_waiting)
+        return false;
     m_waiting = true;
-    m_waiter(call);
-    m_waiting = outer;
+    if (m_waiter)
+        m_waiter(call);
+    else
+        call();
+    m_waiting = false;
+    return true;
+}
+
+std::optional<DeviceLink::Claim> DeviceLink::claim(bool stoppable)
+{
+    if (m_claimed || m_waiting)
+        return std::nullopt;
+    setClaim(true, stoppable);
+    return Claim(this);
+}
+
+void DeviceLink::setClaim(bool claimed, bool stoppable)
+{
+    const bool changed = claimed != m_claimed || stoppable != m_stoppable;
+    m_claimed = claimed;
+    m_stoppable = claimed && stoppable;
+    if (changed && m_claimChanged)
+        m_claimChanged();
+}
+
+DeviceLink::Claim::Claim(DeviceLink *link)
+    : m_link(link)
+{
+}
+
+DeviceLink::Claim::Claim(Claim &&other) noexcept
+    : m_link(std::exchange(other.m_link, nullptr))
+{
+}
+
+DeviceLink::Claim::~Claim()
+{
+    if (m_link)
+        m_link->setClaim(false, false);
+}
+
+void DeviceLink::Claim::setStoppable(bool stoppable)
+{
+    if (m_link)
+        m_link->setClaim(true, stoppable);
 }
 
 int DeviceLink::readOnce(QByteArray *into)
@@ -106,7 +149,8 @@ int DeviceLink::readOnce(QByteArray *into)
     int result = 0;
     const RW_HANDLE handle = m_handle;
     const DeviceApi &api = m_library.api();
-    wait([&] { result = api.readNotTimeOut(handle, buffer.data(), kReadCapacity, &bytesRead); });
+    if (!wait([&] { result = api.readNotTimeOut(handle, buffer.data(), kReadCapacity, &bytesRead); }))
+        return -1;
     // Never trust a count beyond what we offered.
     bytesRead = std::min(bytesRead, kReadCapacity);
     into->append(buffer.data(), qsizetype(bytesRead));

@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <functional>
+#include <optional>
 
 #include "device/CommandChannel.h"
 #include "device/DeviceLibrary.h"
@@ -34,7 +35,7 @@ public:
 
     // How a command's write and its reply's read are waited for. Without
     // one they run right here; the window hands them to a worker thread and
-    // keeps painting meanwhile (see waitTurning). Calls still run one at a
+    // keeps painting meanwhile (see TurningWaiter). Calls still run one at a
     // time and in order.
     using Waiter = std::function<void(const std::function<void()> &call)>;
     void setWaiter(Waiter waiter) { m_waiter = std::move(waiter); }
@@ -42,12 +43,41 @@ public:
     // run meanwhile (timers, repaints) must not start an exchange of its own.
     bool isWaiting() const { return m_waiting; }
 
+    // A sequence's hold on the link: identification and read, Save, a
+    // profile change, a test's start or poll, a console command, a password
+    // action. One at a time: while one holds the link, or an exchange is
+    // waited for, claim() refuses, whoever asks (a timer, an accessibility
+    // action pressing a button, a box's modal loop). Released when it goes.
+    class Claim
+    {
+    public:
+        Claim(Claim &&other) noexcept;
+        Claim &operator=(Claim &&) = delete;
+        Claim(const Claim &) = delete;
+        ~Claim();
+        // A sequence that looks at the stop request between its exchanges:
+        // the window offers Stop while it runs.
+        void setStoppable(bool stoppable);
+
+    private:
+        friend class DeviceLink;
+        explicit Claim(DeviceLink *link);
+        DeviceLink *m_link;
+    };
+    [[nodiscard]] std::optional<Claim> claim(bool stoppable = false);
+    bool isClaimed() const { return m_claimed; }
+    // True while the sequence holding the link would end on a stop request.
+    bool isStoppableRunning() const { return m_claimed && m_stoppable; }
+    // Told whenever isClaimed() or isStoppableRunning() changes.
+    void setClaimChanged(std::function<void()> changed) { m_claimChanged = std::move(changed); }
+
     // Listing and opening, for the connection monitor. Each returns the
     // library's result (0 = success); with no library loaded, -1.
     int countDevices(uint32_t *count);
     int listDevices(QList<QByteArray> *names);
     // Opens the named tracker, closing the handle held before; on success
-    // the read and write time-outs are set.
+    // the read and write time-outs are set. A failed open leaves no handle:
+    // the connection monitor then takes the tracker for lost.
     int openDevice(const QByteArray &name);
     void closeDevice();
     bool hasHandle() const { return m_handle != nullptr; }
@@ -74,7 +104,9 @@ private:
     bool ready() const { return m_library.isLoaded() && m_handle; }
     // One read of at most kReadCapacity bytes; returns the library's result.
     int readOnce(QByteArray *into);
-    void wait(const std::function<void()> &call);
+    // False, with nothing run, for a call made inside another's wait.
+    bool wait(const std::function<void()> &call);
+    void setClaim(bool claimed, bool stoppable);
 
     DeviceLibrary &m_library;
     const MonotonicClock &m_clock;
@@ -85,6 +117,9 @@ private:
     QByteArray m_replyValue;
     Waiter m_waiter;
     bool m_waiting = false;
+    bool m_claimed = false;
+    bool m_stoppable = false;
+    std::function<void()> m_claimChanged;
 };
 
 } // namespace kvmt

@@ -130,8 +130,12 @@ CommunicationTests::CommunicationTests(DeviceLink &link, DeviceSettings &setting
     }
 }
 
-void CommunicationTests::start(CommTest test)
+bool CommunicationTests::start(CommTest test)
 {
+    // Its settings phase looks at the stop request between its exchanges.
+    const std::optional<DeviceLink::Claim> claim = m_link.claim(true);
+    if (!claim)
+        return false;
     const TestSpec &s = spec(test);
     if (s.holdsButton)
         m_settings.setEnabled(s.button, false);
@@ -140,8 +144,8 @@ void CommunicationTests::start(CommTest test)
     // No row stops the sequence and none logs an error: the test itself
     // tells whether the tracker can use what it holds.
     for (const SettingRow &row : s.rows) {
-        if (stopRequested(test))
-            return;
+        if (stopRequested(test, false))
+            return true;
         m_link.sendCommand(QByteArray(row.key) + '=' + toCp1251(m_settings.text(row.field)) + ';');
         if (m_link.receiveReply() != 0 || isRefusal(m_link.replyKey()))
             continue;
@@ -153,19 +157,30 @@ void CommunicationTests::start(CommTest test)
             m_log.logEvent(QString::fromLatin1(row.confirmation), LogSuccess);
     }
 
-    if (stopRequested(test))
-        return;
+    if (stopRequested(test, false))
+        return true;
     m_link.sendCommand(QByteArray(s.key) + "=1;");
     // The answer to the start tells nothing; the polls do.
     m_link.receiveRaw();
     timer(test).start();
     emit pollingChanged();
+    return true;
 }
 
-bool CommunicationTests::stopRequested(CommTest test)
+bool CommunicationTests::stopRequested(CommTest test, bool started)
 {
     if (!m_stop || !m_stop->requested())
         return false;
+    // Said once per test: a timer already stopped has told it.
+    if (!started || timer(test).isActive()) {
+        // The protocol has no command that ends a test: a started one runs
+        // on in the tracker, which may still send its e-mail or SMS.
+        m_log.logEvent(started ? QCoreApplication::translate("kvmt::CommunicationTests",
+                                                             "Тестирование остановлено: трекер может завершить тест сам")
+                               : QCoreApplication::translate("kvmt::CommunicationTests",
+                                                             "Тестирование остановлено: тест не запущен"),
+                       LogError);
+    }
     timer(test).stop();
     if (spec(test).holdsButton)
         m_settings.setEnabled(spec(test).button, true);
@@ -175,10 +190,12 @@ bool CommunicationTests::stopRequested(CommTest test)
 
 void CommunicationTests::poll(CommTest test)
 {
-    if (stopRequested(test))
+    if (stopRequested(test, true))
         return;
-    // A tick during another exchange's wait: the next tick asks instead.
-    if (m_link.isWaiting())
+    // A tick while another sequence holds the link (inside its wait, or a
+    // box it opened): the next tick asks instead.
+    const std::optional<DeviceLink::Claim> claim = m_link.claim();
+    if (!claim)
         return;
     const TestSpec &s = spec(test);
     m_link.sendCommand(QByteArray(s.key) + "=?;");

@@ -49,19 +49,20 @@ public:
 
     CommunicationTests(DeviceLink &link, DeviceSettings &settings, EventLog &log, QObject *parent = nullptr);
 
-    void btTestSMTPClick() { start(CommTest::Smtp); }
-    void btTestSMSClick() { start(CommTest::Sms); }
-    void btSrvTestClick() { start(CommTest::Server); }
+    bool btTestSMTPClick() { return start(CommTest::Smtp); }
+    bool btTestSMSClick() { return start(CommTest::Sms); }
+    bool btSrvTestClick() { return start(CommTest::Server); }
     // Poll ticks; the timers call them, tests may call them directly.
     void Timer2Timer() { poll(CommTest::Smtp); }
     void Timer3Timer() { poll(CommTest::Sms); }
     void Timer4Timer() { poll(CommTest::Server); }
 
-    void start(CommTest test);
+    // Refused (false, nothing sent) while another sequence holds the link.
+    bool start(CommTest test);
     void poll(CommTest test);
     // A test's settings phase and polling end after the exchange in progress
     // once this is requested; a test stopped before its start command is
-    // never started.
+    // never started. Either way one line says so.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     bool isPolling(CommTest test) const { return timer(test).isActive(); }
@@ -90,7 +91,8 @@ private:
     QByteArray m_lastTestStatus;
     const SequenceStop *m_stop = nullptr;
 
-    bool stopRequested(CommTest test);
+    // `started`: asked by a poll, of a test the tracker runs.
+    bool stopRequested(CommTest test, bool started);
 };
 
 } // namespace kvmt

@@ -106,6 +106,8 @@ bool WriteSequence::writeSettings(bool toFile)
     m_linesLeftOut = false;
     m_notTaken.clear();
     m_saved = false;
+    m_sent = 0;
+    m_stoppedUnstored = false;
     appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
     appendLine("VERSION=" + toCp1251(m_settings.text(F::pVersion)) + ';', "VERSION");
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Запись параметров"), LogSuccess);
@@ -120,12 +122,7 @@ bool WriteSequence::writeSettings(bool toFile)
         if (!m_keys.writeGateOpen(key, target))
             continue;
         if (toTracker && stopRequested()) {
-            // Nothing stored and nothing kept: the tracker holds a part of
-            // the settings in RAM until it is written again or unplugged.
-            m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
-                                                       "Запись остановлена: не записано настроек: %1")
-                               .arg(openKeysFrom(index, target)),
-                           LogError);
+            logStoppedUnstored(openKeysFrom(index, target));
             if (m_settings.text(F::edPinCode) == noPinText())
                 m_settings.setText(F::edPinCode, noPinShownText());
             return false;
@@ -160,9 +157,7 @@ bool WriteSequence::writeSettings(bool toFile)
                            LogError);
         // Stopped after the last key: the settings are sent but not stored.
         if (stopRequested()) {
-            m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
-                                                       "Запись остановлена: настройки не сохранены в трекере"),
-                           LogError);
+            logStoppedUnstored(0);
             return false;
         }
         saveConfig();
@@ -183,10 +178,38 @@ void WriteSequence::btSaveClick(ReadSequence &reader)
     if (!m_flags.testFlag(LinkFlag::Connected))
         return;
     writeSettings(false);
-    if (stopRequested())
+    if (m_stoppedUnstored)
         return;
+    if (stopRequested()) {
+        // The stop came during SAVECONFIG: what it answered stands, the copy
+        // is kept, and only the read that would show the tracker's values is
+        // left out.
+        m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                                   "Запись остановлена после SAVECONFIG: чтение для проверки пропущено"),
+                       LogError);
+        return;
+    }
     m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
     reader.readSettings(false);
+}
+
+void WriteSequence::logStoppedUnstored(int notSent)
+{
+    m_stoppedUnstored = true;
+    // What was sent is active in the tracker's RAM, unsaved, until the next
+    // write or an unplug: the person must know to do one or the other.
+    if (m_sent == 0) {
+        m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Запись остановлена: не записано настроек: %1")
+                           .arg(notSent),
+                       LogError);
+        return;
+    }
+    m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                               "Запись остановлена: настроек отправлено, но не сохранено: %1; не "
+                                               "отправлено: %2. Нажмите «Сохранить» ещё раз или отключите трекер")
+                       .arg(m_sent)
+                       .arg(notSent),
+                   LogError);
 }
 
 void WriteSequence::appendLine(const QByteArray &line, const char *what)
@@ -239,6 +262,7 @@ void WriteSequence::leaveOutCutValue(Key key)
 void WriteSequence::sendAndApplyEcho(Key key, const QByteArray &command)
 {
     m_channel.sendCommand(command);
+    ++m_sent;
     if (m_channel.receiveReply() != 0) {
         // Every key says so, DATAWITHUSB included: a setting that did not
         // reach the tracker must not pass unnoticed.

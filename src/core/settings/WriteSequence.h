@@ -55,7 +55,9 @@ public:
     // counts the closing SAVECONFIG as its last exchange.
     void setProgress(SequenceProgress progress) { m_progress = std::move(progress); }
     // A write ends after the exchange in progress once this is requested:
-    // no SAVECONFIG, no automatic copy, no password list, no read back.
+    // no SAVECONFIG, no automatic copy, no password list, no read back; the
+    // red line counts the settings sent but not stored. A stop during
+    // SAVECONFIG leaves out only the read back, and says so.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
 
     // Keys the last write to the tracker sent that the tracker did not take:
@@ -79,6 +81,8 @@ private:
     void leaveOutUnselectedProfile();
     void leaveOutCutValue(Key key);
     bool stopRequested() const;
+    // The red line of a write stopped before SAVECONFIG.
+    void logStoppedUnstored(int notSent);
     void saveConfig();
     bool writePasswordList();
     bool writeFile(const QString &path, const QByteArray &bytes,
@@ -100,6 +104,10 @@ private:
     QList<NotTaken> m_notTaken;
     bool m_saved = false;
     bool m_saveFilePrivate = false;
+    // Of the write under way: commands sent, and whether a stop ended it
+    // before the settings were stored.
+    int m_sent = 0;
+    bool m_stoppedUnstored = false;
     const SequenceStop *m_stop = nullptr;
     SequenceProgress m_progress;
 };

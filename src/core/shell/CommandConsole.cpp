@@ -30,6 +30,9 @@ bool CommandConsole::send(const QString &command)
 {
     if (!m_flags.testFlag(LinkFlag::Connected))
         return false;
+    const std::optional<DeviceLink::Claim> claim = m_link.claim();
+    if (!claim)
+        return false;
     m_log.logEvent(u'\n' + command, LogSuccess);
     // Exactly as typed: the engineer writes the "=" and ";" himself.
     m_link.sendCommand(fitBuffer(toCp1251(command)));
@@ -42,6 +45,9 @@ bool CommandConsole::send(const QString &command)
 
 void CommandConsole::Button1Click()
 {
+    const std::optional<DeviceLink::Claim> claim = m_link.claim();
+    if (!claim)
+        return;
     m_link.sendCommand("START_BOOT_LOADER");
     if (m_link.receiveReply() == 0)
         m_log.logEvent(fromCp1251(m_link.replyKey()), LogSuccess);
@@ -49,6 +55,9 @@ void CommandConsole::Button1Click()
 
 void CommandConsole::Button2Click()
 {
+    const std::optional<DeviceLink::Claim> claim = m_link.claim();
+    if (!claim)
+        return;
     m_link.sendCommand(kBootProtection);
     m_link.sendCommand("FL_GET_RATE$");
     m_link.receiveRaw();

@@ -25,8 +25,9 @@ public:
 
     CommandConsole(DeviceLink &link, EventLog &log, const LinkFlags &flags);
 
-    // btSkipClick and Enter in edCmd. Only while a tracker is connected;
-    // otherwise nothing at all happens. Returns whether it was sent.
+    // btSkipClick and Enter in edCmd. Only while a tracker is connected and
+    // no other sequence holds the link; otherwise nothing at all happens.
+    // Returns whether it was sent.
     bool send(const QString &command);
     // Button1Click ("BOOT"): starts the tracker's boot loader.
     void Button1Click();

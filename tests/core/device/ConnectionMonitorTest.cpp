@@ -3,13 +3,19 @@
 #include "ScriptedPrompts.h"
 #include "TrackerFixture.h"
 
+#include "Configurator.h"
 #include "device/ConnectionMonitor.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
+#include "settings/ReadHistory.h"
 
+#include <QDir>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace kvmt;
 using namespace kvmt::test;
@@ -66,15 +72,30 @@ TEST_F(MonitorTest, ConnectedTrackerIsReopenedButNotIdentifiedAgain)
 {
     home.plug(scenario());
     monitor.devtimerTimer();
-    const qsizetype commands = home.commands(QStringLiteral("5001500")).size();
+    const QStringList before = home.commands(QStringLiteral("5001500"));
     const RW_HANDLE first = link.handle();
     monitor.devtimerTimer();
-    EXPECT_EQ(home.commands(QStringLiteral("5001500")).size(), commands);
+    // Only its serial is asked, to know it is still the tracker shown.
+    EXPECT_EQ(home.commands(QStringLiteral("5001500")), before + QStringList{QStringLiteral("NUMBER=?;")});
     EXPECT_EQ(steps.count(QStringLiteral("read")), 1);
+    EXPECT_TRUE(flags.testFlag(LinkFlag::Connected));
     // The handle of the earlier run is given back, not leaked.
     ASSERT_NE(link.handle(), first);
     uint32_t written = 0;
     EXPECT_NE(library.api().write(first, "NUMBER=?;", 9, &written), 0);
+}
+
+TEST_F(MonitorTest, ATrackerThatStoppedAnsweringStaysTheOneShown)
+{
+    home.plug(scenario(QStringLiteral("5001500"), QStringLiteral("KVMT-1.44"), {QStringLiteral("answer_limit=3")}));
+    monitor.devtimerTimer();
+    log.clear();
+    monitor.devtimerTimer();
+    EXPECT_TRUE(flags.testFlag(LinkFlag::Connected));
+    EXPECT_EQ(settings.text(F::pSerial), QStringLiteral("5001500"));
+    EXPECT_EQ(steps.count(QStringLiteral("read")), 1);
+    EXPECT_EQ(home.commands(QStringLiteral("5001500")).size(), 4) << "its serial asked once, no identification";
+    EXPECT_TRUE(log.lines().isEmpty());
 }
 
 TEST_F(MonitorTest, OnlyTheFirstListedTrackerIsOpened)
@@ -217,6 +238,10 @@ TEST_F(MonitorTest, OnlyAMissingOrGarbledSecurityAnswerLeavesTheTrackerUnread)
         // Old firmware without protection: "NO_CMD" is an answer, read as 0.
         {{QStringLiteral("no_cmd=SECURESETUP")}, Id::SettingsRead, true, false},
         {{QStringLiteral("silent=SECURESETUP")}, Id::NoProtectionAnswer, false, false},
+        // Noise is no answer either; "DEVLOCK;" is a lock: the password is
+        // asked for, and given, the settings are read.
+        {{QStringLiteral("fault=garbage"), QStringLiteral("fault_at=3")}, Id::NoProtectionAnswer, false, false},
+        {{QStringLiteral("fault=devlock"), QStringLiteral("fault_at=3")}, Id::SettingsRead, true, false},
         {{QStringLiteral("protected=1"), QStringLiteral("silent=SECUREOFFTMP")}, Id::NoPasswordVerdict, false, true},
         {{QStringLiteral("protected=1"), QStringLiteral("no_cmd=SECUREOFFTMP")}, Id::NoPasswordVerdict, false, true},
         {{QStringLiteral("protected=1")}, Id::SettingsRead, true, false},
@@ -236,7 +261,7 @@ TEST_F(MonitorTest, OnlyAMissingOrGarbledSecurityAnswerLeavesTheTrackerUnread)
         EXPECT_EQ(logged(noVerdict, LogError), c.noVerdictLine);
         EXPECT_EQ(prompts.closeRequests, 0);
     }
-    EXPECT_EQ(prompts.passwordRequests, 3);
+    EXPECT_EQ(prompts.passwordRequests, 4);
 }
 
 TEST_F(MonitorTest, ReadSetupBoxSkipsTheRead)
@@ -303,6 +328,83 @@ TEST_F(MonitorTest, RunDuringThePasswordDialogWaitsForIdentification)
     EXPECT_EQ(nestedRuns, 1);
     EXPECT_TRUE(monitor.isRunPending());
     EXPECT_TRUE(steps.contains(QStringLiteral("read")));
+}
+
+// Two trackers, A shown in the window, B taken up when A goes: whatever way
+// it happens, B is identified and read before anything is written into it,
+// and nothing of B is filed under A's serial.
+TEST(TrackerSwap, AnotherTrackerIsIdentifiedAndReadNeverTakenForTheOneShown)
+{
+    const QString a = QStringLiteral("5001501");
+    const QString b = QStringLiteral("5001502");
+    const QStringList identification{QStringLiteral("NUMBER=?;"), QStringLiteral("VERSION=?;"),
+                                     QStringLiteral("SECURESETUP=?;")};
+    struct Case {
+        const char *name;
+        std::function<void(TrackerHome &, Configurator &)> swap;
+        bool aRead; // A's read was complete, so it has its backup
+    };
+    const auto plugA = [&](TrackerHome &home, const QStringList &extra) {
+        home.plug(scenario(a, QStringLiteral("KVMT-1.44"), extra) + QStringLiteral("[settings]\nGSMAPN=apn.of.a\n"));
+    };
+    const auto plugB = [&](TrackerHome &home) {
+        home.plug(scenario(b) + QStringLiteral("[settings]\nGSMAPN=apn.of.b\n"));
+    };
+    const Case cases[] = {
+        // Both notices come while A's read waits: the one run after it finds
+        // a tracker where the connected one was.
+        {"A pulled out during its read, B plugged before the next run",
+         [&](TrackerHome &home, Configurator &core) {
+             plugA(home, {QStringLiteral("fault=unplug"), QStringLiteral("fault_at=20")});
+             core.monitor().devtimerTimer();
+             plugB(home);
+         },
+         false},
+        // No wait at all: B, attached after A, is listed first once A goes.
+        {"A read, B attached too, A unplugged",
+         [&](TrackerHome &home, Configurator &core) {
+             plugA(home, {});
+             core.monitor().devtimerTimer();
+             plugB(home);
+             core.monitor().devtimerTimer();
+             home.unplug(a);
+         },
+         true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TrackerHome &home = TrackerHome::instance();
+        home.reset();
+        QTemporaryDir exeDir;
+        RecordingEventLog log;
+        ScriptedPrompts prompts;
+        Configurator core(log, prompts, {QStringLiteral(KVMT_TEST_BIN_DIR)});
+        core.setExeDir(exeDir.path());
+        c.swap(home, core);
+        ASSERT_EQ(core.settings().text(F::pSerial), a);
+        const QStringList aBackups = QDir(ReadHistory::folder(exeDir.path(), a)).entryList(QDir::Files);
+        EXPECT_EQ(aBackups.size(), c.aRead ? 1 : 0);
+
+        core.monitor().devtimerTimer();
+        ASSERT_TRUE(core.isConnected());
+        EXPECT_EQ(core.settings().text(F::pSerial), b);
+        EXPECT_EQ(home.commands(b).mid(0, 3), identification);
+        EXPECT_TRUE(home.commands(b).contains(QStringLiteral("GSMAPN=?;"))) << "B is read";
+        EXPECT_EQ(core.settings().text(F::edAPN), QStringLiteral("apn.of.b"));
+        EXPECT_TRUE(core.settings().isEnabled(F::btSave));
+        EXPECT_EQ(QDir(ReadHistory::folder(exeDir.path(), a)).entryList(QDir::Files), aBackups);
+        EXPECT_EQ(QDir(ReadHistory::folder(exeDir.path(), b)).entryList(QDir::Files).size(), 1);
+
+        ASSERT_TRUE(core.btSaveClick());
+        const QStringList written = home.commands(b);
+        EXPECT_TRUE(written.contains(QStringLiteral("GSMAPN=apn.of.b;")));
+        EXPECT_TRUE(written.contains(QStringLiteral("SAVECONFIG=1;")));
+        for (const QString &command : written)
+            EXPECT_FALSE(command.contains(QStringLiteral("apn.of.a"))) << qPrintable(command);
+        EXPECT_FALSE(QFile::exists(QDir(exeDir.path()).filePath(a + QStringLiteral(".atc"))));
+        EXPECT_TRUE(QFile::exists(QDir(exeDir.path()).filePath(b + QStringLiteral(".atc"))));
+        EXPECT_FALSE(QFile::exists(QDir(exeDir.path()).filePath(QStringLiteral("ATG/") + a + QStringLiteral(".atg"))));
+    }
 }
 
 struct GateCase {

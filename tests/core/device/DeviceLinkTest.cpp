@@ -131,3 +131,35 @@ TEST_F(DeviceLinkTest, ListsTrackersInPlugOrder)
     EXPECT_TRUE(names[0].contains("5001001"));
     EXPECT_TRUE(names[1].contains("5001002"));
 }
+
+// Whatever runs while an exchange is waited for (a timer, a button pressed
+// by an accessibility tool) can neither take the link nor slip an exchange of
+// its own between a command and its reply.
+TEST_F(DeviceLinkTest, OneSequenceAndOneExchangeAtATime)
+{
+    home.plug(scenario());
+    openFirst();
+    bool claimedInside = true;
+    int nestedResult = 0;
+    link.setWaiter([&](const std::function<void()> &call) {
+        claimedInside = link.claim().has_value();
+        link.sendCommand("VERSION=?;");
+        nestedResult = link.receiveReply();
+        call();
+    });
+    link.sendCommand("NUMBER=?;");
+    EXPECT_FALSE(claimedInside);
+    EXPECT_NE(nestedResult, 0);
+    link.setWaiter({});
+    ASSERT_EQ(link.receiveReply(), 0);
+    EXPECT_EQ(link.replyValue(), "5001500") << "the reply is the outer command's";
+    EXPECT_EQ(home.commands(QStringLiteral("5001500")), QStringList{QStringLiteral("NUMBER=?;")});
+
+    std::optional<DeviceLink::Claim> first = link.claim(true);
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(link.isStoppableRunning());
+    EXPECT_FALSE(link.claim()) << "a second sequence while the first runs";
+    first.reset();
+    EXPECT_FALSE(link.isClaimed());
+    EXPECT_TRUE(link.claim()) << "free again once the first has ended";
+}

@@ -293,7 +293,8 @@ TEST(PendingChangesSession, TheReadSaveLossAndALoadEachSetWhatIsCompared)
     // A read started again (a profile picked) puts the tracker's values back:
     // the marks follow once, at its end, though the window's event loop
     // turns during every exchange.
-    session.link().setWaiter(waitTurning);
+    TurningWaiter waiter;
+    session.link().setWaiter([&waiter](const std::function<void()> &call) { waiter(call); });
     session.reader().readSettings(false);
     EXPECT_EQ(told, 2);
     EXPECT_FALSE(pending.isMarked(F::edDevName) || pending.isMarked(F::cbOutputLog));

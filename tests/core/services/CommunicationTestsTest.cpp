@@ -6,6 +6,7 @@
 #include "log/EventLog.h"
 #include "services/CommunicationTests.h"
 #include "settings/DeviceSettings.h"
+#include "settings/SequenceStop.h"
 
 #include <gtest/gtest.h>
 
@@ -305,4 +306,53 @@ TEST_F(CommTestsTest, WithoutATrackerTheTestStillStartsPolling)
     tests.Timer2Timer();
     EXPECT_TRUE(log.lines().isEmpty());
     EXPECT_TRUE(tests.lastTestStatus().isEmpty());
+}
+
+// A stop has no command of the protocol to pass on: the tracker's own test
+// runs on, and the one line says so; a test stopped in its settings phase was
+// never started, and its line says that instead.
+TEST_F(CommTestsTest, AStoppedTestSaysSoOnceAndWhetherTheTrackerRunsIt)
+{
+    SequenceStop stop;
+    tests.setStop(&stop);
+    plugWith({}, QStringLiteral("sms=GSM:OK,GPRS:OK,TEST_SMS:OK,ENDED:OK"));
+    const LogLine runsOn{QStringLiteral("Тестирование остановлено: трекер может завершить тест сам"), LogError};
+    const LogLine notStarted{QStringLiteral("Тестирование остановлено: тест не запущен"), LogError};
+
+    tests.btTestSMSClick();
+    tests.poll(CommTest::Sms);
+    const qsizetype sent = commands().size();
+    const qsizetype first = log.lines().size();
+    stop.request();
+    tests.poll(CommTest::Sms);
+    tests.poll(CommTest::Sms);
+    EXPECT_EQ(linesFrom(first), QList<LogLine>{runsOn});
+    EXPECT_EQ(commands().size(), sent) << "no poll after the stop";
+    EXPECT_FALSE(tests.isPolling(CommTest::Sms));
+    EXPECT_TRUE(settings.isEnabled(F::btTestSMS));
+
+    const qsizetype second = log.lines().size();
+    tests.btSrvTestClick();
+    EXPECT_EQ(linesFrom(second), QList<LogLine>{notStarted});
+    EXPECT_EQ(commands().size(), sent) << "neither its settings nor its start";
+    EXPECT_FALSE(tests.isPolling(CommTest::Server));
+}
+
+// One sequence at a time: a start or a poll while another holds the link is
+// refused and sends nothing.
+TEST_F(CommTestsTest, NoStartOrPollWhileAnotherSequenceHoldsTheLink)
+{
+    plugWith({}, QStringLiteral("srv=GSM:OK,ENDED:OK"));
+    tests.btSrvTestClick();
+    const qsizetype sent = commands().size();
+    {
+        const std::optional<DeviceLink::Claim> other = link.claim();
+        ASSERT_TRUE(other);
+        EXPECT_FALSE(tests.btTestSMTPClick());
+        tests.poll(CommTest::Server);
+        EXPECT_EQ(commands().size(), sent);
+        EXPECT_TRUE(tests.isPolling(CommTest::Server)) << "the next tick asks instead";
+    }
+    tests.poll(CommTest::Server);
+    EXPECT_EQ(commands().size(), sent + 1);
 }

@@ -54,6 +54,13 @@ void TrackerHome::unplugAll()
         attached.remove(entry);
 }
 
+void TrackerHome::unplug(const QString &serial)
+{
+    QDir attached(QDir(m_dir.path()).filePath(QStringLiteral("attached")));
+    for (const QString &entry : attached.entryList({QStringLiteral("*-") + serial + QStringLiteral(".ini")}, QDir::Files))
+        attached.remove(entry);
+}
+
 QStringList TrackerHome::commands(const QString &serial) const
 {
     QFile file(QDir(m_dir.path()).filePath(QStringLiteral("trace/%1.log").arg(serial)));

@@ -41,6 +41,8 @@ public:
     // Plugs a tracker with this scenario ([tracker] section and more).
     void plug(const QString &scenario);
     void unplugAll();
+    // Unplugs the trackers with this serial, leaving the others attached.
+    void unplug(const QString &serial);
     // The commands the tracker with this serial received, in order.
     QStringList commands(const QString &serial) const;
 

@@ -1,0 +1,163 @@
+// Protects Stop and the one-sequence rule of the waiting window, as a person
+// meets them: a mouse click on Stop during a read, Esc during the protection
+// query, and buttons pressed behind the input guard's back while a sequence
+// waits. Tests of waiting: virtual trackers that answer late or not at all,
+// with short time-outs where the sequence allows them.
+#include "ui/TForm1.h"
+
+#include "ScriptedPrompts.h"
+#include "TrackerFixture.h"
+
+#include <QApplication>
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace kvmt;
+using namespace kvmt::test;
+
+namespace {
+
+const QString kSerial = QStringLiteral("5001500");
+
+class StopTest : public ::testing::Test
+{
+protected:
+    StopTest()
+    {
+        TrackerHome::instance().reset();
+        TForm1::Options options{{QStringLiteral(KVMT_TEST_BIN_DIR)}, &prompts, false};
+        options.turnWhileWaiting = true;
+        options.exeDir = exeDir.path();
+        window = std::make_unique<TForm1>(options);
+        window->show();
+        QApplication::processEvents();
+        stop = window->findChild<QPushButton *>(QStringLiteral("btStop"));
+    }
+
+    QStringList sent() const { return TrackerHome::instance().commands(kSerial); }
+    // Runs `act` once, from the window's turning loop, when the tracker's
+    // trace first satisfies `when`.
+    void once(std::function<bool(const QStringList &)> when, std::function<void()> act)
+    {
+        watcher.setInterval(5);
+        QObject::connect(&watcher, &QTimer::timeout, [this, when = std::move(when), act = std::move(act)] {
+            if (!when(sent()))
+                return;
+            watcher.stop();
+            act();
+        });
+        watcher.start();
+    }
+    QString log() const { return window->logPane()->toPlainText(); }
+    // As the system delivers a click: to the top-level window, at Stop's
+    // place, for Qt to hand on to the widget under it.
+    void clickStop()
+    {
+        const QPoint centre = stop->mapTo(window.get(), stop->rect().center());
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
+    }
+
+    QTemporaryDir exeDir;
+    ScriptedPrompts prompts;
+    std::unique_ptr<TForm1> window;
+    QPushButton *stop = nullptr;
+    QTimer watcher;
+};
+
+} // namespace
+
+// The press and the release reach Stop through the window, as a real click
+// does: the read ends after the exchange in progress.
+TEST_F(StopTest, AMouseClickOnStopEndsAReadFromATrackerThatStoppedAnswering)
+{
+    TrackerHome::instance().plug(
+        scenario(kSerial, QStringLiteral("KVMT-1.44"), {QStringLiteral("silence_waits=1"), QStringLiteral("answer_limit=12")}));
+    qsizetype atClick = -1;
+    bool shown = false;
+    once([](const QStringList &commands) { return commands.size() > 13; },
+         [&] {
+             shown = stop->isVisible();
+             atClick = sent().size();
+             clickStop();
+         });
+    window->configurator().monitor().devtimerTimer();
+
+    ASSERT_GT(atClick, 0) << "the click came during the read";
+    EXPECT_TRUE(shown);
+    EXPECT_LE(sent().size(), atClick + 1) << "nothing after the exchange in progress";
+    EXPECT_TRUE(log().contains(QStringLiteral("Чтение остановлено: не считано настроек: ")));
+    EXPECT_FALSE(stop->isVisible());
+}
+
+// Stopped while the tracker is asked about its protection: no password
+// dialog, no password sent, one red line, and no Save of fields that hold
+// nothing of this tracker.
+TEST_F(StopTest, EscDuringTheProtectionQueryAsksNoPasswordAndSendsNothingMore)
+{
+    TrackerHome::instance().plug(scenario(kSerial, QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1"), QStringLiteral("latency_ms=300")}));
+    prompts.password = QByteArray("1234");
+    bool shown = false;
+    once([](const QStringList &commands) { return commands.value(2) == QStringLiteral("SECURESETUP=?;"); },
+         [&] {
+             shown = stop->isVisible();
+             QTest::keyClick(window.get(), Qt::Key_Escape);
+         });
+    window->configurator().monitor().devtimerTimer();
+
+    EXPECT_TRUE(shown) << "Stop is offered during identification";
+    EXPECT_EQ(prompts.passwordRequests, 0);
+    EXPECT_EQ(sent(), (QStringList{QStringLiteral("NUMBER=?;"), QStringLiteral("VERSION=?;"),
+                                   QStringLiteral("SECURESETUP=?;")}));
+    EXPECT_EQ(log().count(QStringLiteral("Чтение остановлено: настройки не считаны")), 1);
+    EXPECT_EQ(window->configurator().monitor().lastIdentification(), ConnectionMonitor::Identification::Stopped);
+    EXPECT_FALSE(window->findChild<QPushButton *>(QStringLiteral("btSave"))->isEnabled());
+    EXPECT_FALSE(stop->isVisible());
+}
+
+// Buttons pressed while a profile change waits for a silent tracker (by an
+// accessibility tool: the input guard never sees it) start nothing: the
+// tracker gets only the profile change's own queries, and Stop ends it.
+TEST_F(StopTest, NoSequenceStartsWhileAnotherWaits)
+{
+    TrackerHome::instance().plug(
+        scenario(kSerial, QStringLiteral("KVMT-1.44"), {QStringLiteral("silence_waits=1"), QStringLiteral("answer_limit=56")}));
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_TRUE(window->configurator().isConnected());
+    ASSERT_EQ(sent().size(), 56);
+    window->configurator().link().setTimeouts(60, 60);
+
+    bool refusedAll = false;
+    bool shown = false;
+    once([](const QStringList &commands) { return commands.size() > 58; },
+         [&] {
+             shown = stop->isVisible();
+             for (const char *name : {"btSave", "btSrvTest", "btTestSMS", "btOnOffPIN"})
+                 window->findChild<QAbstractButton *>(QString::fromLatin1(name))->click();
+             refusedAll = !window->configurator().btSaveClick() && !window->configurator().tests().btSrvTestClick()
+                          && !window->configurator().console().send(QStringLiteral("DEVNAME=X;"));
+             clickStop();
+         });
+    auto *profile = window->findChild<QComboBox *>(QStringLiteral("cbProfile"));
+    ASSERT_NE(profile, nullptr);
+    emit profile->activated(2);
+
+    EXPECT_TRUE(shown) << "Stop is offered during a profile change";
+    EXPECT_TRUE(refusedAll);
+    const QStringList after = sent().mid(56);
+    ASSERT_FALSE(after.isEmpty());
+    EXPECT_EQ(after.first(), QStringLiteral("READPROFILE=2;"));
+    for (const QString &command : after.mid(1))
+        EXPECT_TRUE(command.endsWith(QStringLiteral("=?;"))) << qPrintable(command);
+    EXPECT_FALSE(window->configurator().tests().isAnyPolling());
+    EXPECT_FALSE(stop->isVisible());
+}
