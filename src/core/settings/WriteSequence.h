@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include "device/LinkFlags.h"
 #include "settings/KeyTable.h"
@@ -62,6 +63,10 @@ public:
     QString autoCopyPath() const;
     QString passwordListPath() const;
 
+    // The last write to the tracker had its SAVECONFIG answered: from then
+    // on the settings are in the tracker's flash, whatever comes after.
+    bool lastStored() const { return m_lastStored; }
+
 private:
     // The keys from `first` on that the gates let through as they stand.
     int openKeysFrom(size_t first, Source target) const;
@@ -86,6 +91,7 @@ private:
     QString m_saveFileName;
     bool m_linesLeftOut = false;
     bool m_saveFilePrivate = false;
+    bool m_lastStored = false;
     const SequenceStop *m_stop = nullptr;
     SequenceProgress m_progress;
 };
@@ -99,5 +105,10 @@ QString serialFileStem(const QString &serial);
 // Makes the folder and its missing parents, and leaves the folder itself
 // open to its owner only: it holds password-bearing files.
 bool makePrivateFolder(const QString &path);
+
+// Takes group and others' access away from the files in `dir` whose names
+// match `nameFilters`: copies and password lists that earlier versions left
+// readable to all are closed the next time their folder is written.
+void closeToOthers(const QString &dir, const QStringList &nameFilters);
 
 } // namespace kvmt
