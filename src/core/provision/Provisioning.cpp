@@ -133,13 +133,19 @@ ProvisionResult provisionConnected(Configurator &configurator, const LogTap &tap
     const qsizetype writeStart = tap.lines().size();
     configurator.writeSettings(false);
     const QList<LogLine> writeLines = tap.lines().mid(writeStart);
-    configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
-    configurator.readSettings(false);
+    // A stop (the tool's second interrupt) leaves the check read out too.
+    if (!configurator.stop().requested()) {
+        configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"),
+                                    LogSuccess);
+        configurator.readSettings(false);
+    }
     const QList<LogLine> sessionLines = tap.lines().mid(writeStart);
 
-    result.saved = std::none_of(writeLines.begin(), writeLines.end(), [](const LogLine &line) {
-        return line.kind == LogError && line.text == QLatin1String("SAVECONFIG error");
-    });
+    // A write stopped before its end never sent SAVECONFIG at all.
+    result.saved = configurator.writer().lastStored()
+                && std::none_of(writeLines.begin(), writeLines.end(), [](const LogLine &line) {
+                       return line.kind == LogError && line.text == QLatin1String("SAVECONFIG error");
+                   });
     // A key without an answer in either direction is not known to be right,
     // even when the read back happens to match.
     QList<Key> failed;
