@@ -202,39 +202,46 @@ TEST_F(CliInterruptTest, CtrlCOnTheTerminalEndsEachCommandTruthfully)
         QString says;        // a line the tool shows
         bool copyKept;       // the automatic copy and the password list
         int backups;
+        QString untouched;   // a tracker attached after it, never sent a command
     };
     const Row rows[] = {
         {"the password prompt of read",
          {QStringLiteral("protected=1")}, {QStringLiteral("read")}, {},
          QStringLiteral("the tracker's password: "), {}, 1,
          16, {QStringLiteral("SECURESETUP=?;"), QStringLiteral("CONFCLOSE=1;")}, QStringLiteral("SECUREOFFTMP"),
-         {}, QStringLiteral("interrupted at the password prompt; no password was sent"), false, 0},
+         {}, QStringLiteral("interrupted at the password prompt; no password was sent"), false, 0, {}},
         {"the password prompt of provision",
          {QStringLiteral("protected=1")}, {QStringLiteral("provision"), file}, {},
          QStringLiteral("the tracker's password: "), {}, 1,
          16, {QStringLiteral("SECURESETUP=?;"), QStringLiteral("CONFCLOSE=1;")}, QStringLiteral("SECUREOFFTMP"),
          serial + QStringLiteral("\tinterrupted\tnot-saved\t-\r\n"),
-         QStringLiteral("interrupted at the password prompt; no password was sent"), false, 0},
+         QStringLiteral("interrupted at the password prompt; no password was sent"), false, 0, {}},
         {"write during its read-back, after SAVECONFIG was answered",
          silentAfterWrite, {QStringLiteral("write"), file}, QStringLiteral("SAVECONFIG=1;"),
          QStringLiteral("success: Чтение параметров"), QStringLiteral("success: Запись параметров"), 1,
          0, {QStringLiteral("SAVECONFIG=1;"), QStringLiteral("*"), QStringLiteral("CONFCLOSE=1;")}, {},
-         {}, QStringLiteral("the check read was stopped"), true, 1},
+         {}, QStringLiteral("the check read was stopped"), true, 1, {}},
         {"console waiting for its reply",
          {QStringLiteral("silence_waits=1"), QStringLiteral("silent=GSMAPN")}, {QStringLiteral("console"), QStringLiteral("GSMAPN=?;")}, {},
          QStringLiteral("GSMAPN=?;"), {}, 1,
          16, {QStringLiteral("GSMAPN=?;"), QStringLiteral("CONFCLOSE=1;")}, {},
-         {}, QStringLiteral("kvmtconf-cli: interrupted"), false, 0},
+         {}, QStringLiteral("kvmtconf-cli: interrupted"), false, 0, {}},
         {"a test that never ends",
          neverEndingTest, {QStringLiteral("test"), QStringLiteral("sms"), QStringLiteral("--interval"), QStringLiteral("20")}, {},
          QStringLiteral("plain: SMSTEST=GSM:OK;"), {}, 1,
          16, {QStringLiteral("SMSTEST=?;"), QStringLiteral("CONFCLOSE=1;")}, {},
-         {}, QStringLiteral("the tracker may still be running its test"), false, 1},
+         {}, QStringLiteral("the tracker may still be running its test"), false, 1, {}},
+        {"provision, once during the write, with a second tracker waiting",
+         {QStringLiteral("latency_ms=10")}, {QStringLiteral("provision"), file}, {},
+         QStringLiteral("success: Запись параметров"), {}, 1,
+         16, {QStringLiteral("*"), QStringLiteral("CONFCLOSE=1;")}, {},
+         serial + QStringLiteral("\tok\tsaved\t-\r\n"), QStringLiteral("1 attached trackers were not reached"), true, 2,
+         QStringLiteral("5001802")},
         {"provision, twice during the write",
          silentAfterWrite, {QStringLiteral("provision"), file}, QStringLiteral("GSMPIN="),
          QStringLiteral("success: Запись параметров"), {}, 2,
          16, {QStringLiteral("*"), QStringLiteral("CONFCLOSE=1;")}, QStringLiteral("SAVECONFIG"),
-         serial + QStringLiteral("\tinterrupted\tnot-saved\t-\r\n"), QStringLiteral("0 of 1 trackers provisioned"), false, 1},
+         serial + QStringLiteral("\tinterrupted\tnot-saved\t-\r\n"), QStringLiteral("0 of 1 trackers provisioned"), false, 1, {}},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
@@ -245,6 +252,8 @@ TEST_F(CliInterruptTest, CtrlCOnTheTerminalEndsEachCommandTruthfully)
         }
         TrackerHome::instance().reset();
         TrackerHome::instance().plug(scenario(serial, QStringLiteral("KVMT-1.44"), lines));
+        if (!row.untouched.isEmpty())
+            TrackerHome::instance().plug(scenario(row.untouched));
         const QString dataDir = programExeDir();
         QFile::remove(QDir(dataDir).filePath(serial + QStringLiteral(".atc")));
         QFile::remove(QDir(dataDir).filePath(QStringLiteral("ATG/") + serial + QStringLiteral(".atg")));
@@ -282,5 +291,8 @@ TEST_F(CliInterruptTest, CtrlCOnTheTerminalEndsEachCommandTruthfully)
         EXPECT_EQ(QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("ATG/") + serial + QStringLiteral(".atg"))),
                   row.copyKept);
         EXPECT_EQ(ReadHistory::copies(dataDir, serial).size(), row.backups);
+        if (!row.untouched.isEmpty()) {
+            EXPECT_TRUE(TrackerHome::instance().commands(row.untouched).isEmpty());
+        }
     }
 }

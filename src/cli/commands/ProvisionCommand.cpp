@@ -111,7 +111,14 @@ public:
         if (m_options.json)
             printJson(document(), m_out);
         m_stops = nullptr;
-        if (m_interrupted)
+        // Without --wait the attached trackers are the whole job: an
+        // interrupt that left some untouched is no success.
+        const int notReached = m_options.wait ? 0 : m_notBegun;
+        if (notReached > 0) {
+            m_err << "kvmtconf-cli provision: interrupted; " << notReached
+                  << " attached trackers were not reached (nothing was sent to them)" << Qt::endl;
+        }
+        if (m_interrupted || notReached > 0)
             return ExitInterrupted;
         if (m_failed > 0 || rowsLeft > 0)
             return ExitProvisionFailed;
@@ -144,9 +151,15 @@ private:
 
     void provisionNew(StopSignals &stops)
     {
-        for (const QByteArray &name : m_roster.takeNew()) {
-            if (finished() || stops.stopRequested())
+        const QList<QByteArray> names = m_roster.takeNew();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QByteArray &name = names[i];
+            if (finished())
                 return;
+            if (stops.stopRequested()) {
+                m_notBegun += int(names.size() - i);
+                return;
+            }
             std::optional<qint32> serial;
             if (!m_options.serials.isEmpty()) {
                 serial = m_roster.serialOf(name);
@@ -344,6 +357,8 @@ private:
     // second interrupt through it.
     StopSignals *m_stops = nullptr;
     bool m_interrupted = false;
+    // Listed trackers an interrupt kept the run from beginning.
+    int m_notBegun = 0;
     TrackerRoster m_roster;
     QSet<qint32> m_handled;
     QSet<int> m_rowsUsed;
