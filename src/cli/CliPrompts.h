@@ -4,6 +4,7 @@
 
 #include "cli/PasswordSource.h"
 #include "device/UserPrompts.h"
+#include "settings/SequenceStop.h"
 
 namespace kvmt {
 
@@ -28,18 +29,28 @@ public:
         m_passwordAsked = true;
         std::optional<QByteArray> password = m_password.password();
         m_passwordGiven = password.has_value();
+        // Ctrl+C at the prompt: the identification ends as stopped, not as
+        // a wrong password, and nothing more is sent.
+        if (m_password.interrupted() && m_stop)
+            m_stop->request();
         return password;
     }
     void closeProgram() override { m_closeRequested = true; }
 
+    // The sequence an interrupted password question stops.
+    void setStop(SequenceStop *stop) { m_stop = stop; }
+
     bool errorShown() const { return m_errorShown; }
     bool closeRequested() const { return m_closeRequested; }
     // The tracker wanted a password and none was given.
-    bool passwordMissing() const { return m_passwordAsked && !m_passwordGiven; }
+    bool passwordMissing() const { return m_passwordAsked && !m_passwordGiven && !passwordInterrupted(); }
+    // The person ended the password question with Ctrl+C.
+    bool passwordInterrupted() const { return m_passwordAsked && m_password.interrupted(); }
 
 private:
     QTextStream &m_err;
     PasswordSource &m_password;
+    SequenceStop *m_stop = nullptr;
     bool m_passwordGiven = false;
     bool m_errorShown = false;
     bool m_closeRequested = false;

@@ -1,5 +1,7 @@
 #include "cli/CliSupport.h"
 
+#include "cli/ProcessPrivacy.h"
+
 #include "shell/SessionClose.h"
 
 #include <QJsonDocument>
@@ -61,8 +63,13 @@ Taken takePasswordOption(const char *command, const QStringList &options, qsizet
     if (options[i] == QLatin1String("--password-file") && hasValue) {
         const QString path = options[++i];
         QString error;
-        if (password.setFromFile(path, &error))
+        if (password.setFromFile(path, &error)) {
+            if (readableByOthers(path)) {
+                err << "kvmtconf-cli " << command << ": warning: the password file " << path
+                    << " is readable by other users; make it yours alone (chmod 600)" << Qt::endl;
+            }
             return Taken::Yes;
+        }
         err << "kvmtconf-cli " << command << ": cannot read the password file " << path << ": " << error << Qt::endl;
         return Taken::Bad;
     }
@@ -98,6 +105,7 @@ CliSession::CliSession(QTextStream &err, PasswordSource &password, const QString
     , prompts(err, password)
     , configurator(tap, prompts, libraryDirs)
 {
+    prompts.setStop(&configurator.stop());
     if (interruptible)
         stops.emplace(std::function<void()>{}, &configurator.stop());
 }
@@ -113,9 +121,23 @@ CliSession::~CliSession()
 
 bool CliSession::interrupted(QTextStream &err)
 {
-    if (!configurator.stop().requested())
+    // A signal during the open is cleared with the stop when the connection
+    // is taken up; the handler's own record still tells of it.
+    if (!configurator.stop().requested() && !(stops && stops->stopRequested()))
         return false;
-    err << "kvmtconf-cli: interrupted; the exchange in progress was finished and nothing more was sent" << Qt::endl;
+    configurator.stop().request();
+    // The session still tells the tracker that the configurator leaves, so
+    // "nothing more" would not be true.
+    if (prompts.passwordInterrupted())
+        err << "kvmtconf-cli: interrupted at the password prompt; no password was sent";
+    else
+        err << "kvmtconf-cli: interrupted; the exchange in progress was finished";
+    err << ", and only CONFCLOSE=1; follows (the tracker is told the configurator leaves)" << Qt::endl;
+    QStringList unread;
+    for (const Key key : configurator.reader().lastUnansweredKeys())
+        unread.append(QString::fromLatin1(KeyTable::name(key)));
+    if (!unread.isEmpty())
+        err << "kvmtconf-cli: settings not read: " << unread.join(QLatin1String(", ")) << Qt::endl;
     return true;
 }
 

@@ -41,7 +41,9 @@ const char kUsage[] =
     "  console COMMAND [--password-file FILE]\n"
     "                          send COMMAND to the attached tracker exactly as\n"
     "                          given (write the = and ; yourself) and print the\n"
-    "                          tracker's reply as the service console shows it\n"
+    "                          tracker's reply as the service console shows it;\n"
+    "                          a command over 127 bytes or outside Windows-1251\n"
+    "                          is refused, and passwords in its echo masked\n"
     "  provision FILE [--serial N]... [--password-file FILE] [--wait] [--count N]\n"
     "       [--values TABLE.csv [--require-values]] [--json]\n"
     "                          write FILE to every attached tracker in turn (or\n"
@@ -57,7 +59,9 @@ const char kUsage[] =
     "                          tracker plugged in until interrupted (Ctrl+C),\n"
     "                          until N trackers are done (--count), or until\n"
     "                          every serial given (or, with --require-values,\n"
-    "                          every serial of the table) is done\n"
+    "                          every serial of the table) is done. A second\n"
+    "                          Ctrl+C ends the tracker being written without\n"
+    "                          SAVECONFIG (RESULT interrupted)\n"
     "\n"
     "Options:\n"
     "  --help                  show this text\n"
@@ -65,7 +69,8 @@ const char kUsage[] =
     "  --json                  print one JSON document instead of lines\n"
     "  --password-file FILE    a protected tracker's password: the first line of\n"
     "                          FILE; else KVMT_PASSWORD, else asked on the\n"
-    "                          terminal without echo\n"
+    "                          terminal without echo (Ctrl+C there ends the\n"
+    "                          run); a FILE others can read is warned about\n"
     "  --password PIN          the same, visible to every local user\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
@@ -80,9 +85,10 @@ const char kUsage[] =
     "tracker was identified but its settings were not read, 14 the tracker\n"
     "left settings unanswered (no reply, DEVLOCK, or a value short of an item\n"
     "or with one that is no number), 15 the test ended without a verdict, 16\n"
-    "interrupted (Ctrl+C): the exchange in progress was finished, nothing\n"
-    "more was sent and no file was written, 17 provision: the values table\n"
-    "could not be read.\n";
+    "interrupted (Ctrl+C): the exchange in progress was finished, then only\n"
+    "CONFCLOSE=1; was sent and no file was written (write interrupted after\n"
+    "SAVECONFIG was answered gives its own code and says the check read was\n"
+    "stopped), 17 provision: the values table could not be read.\n";
 
 struct NamedCommand {
     const char *name;

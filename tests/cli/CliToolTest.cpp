@@ -1,5 +1,6 @@
 // Protects kvmtconf-cli: its commands, outputs and exit codes.
 #include "cli/CliTool.h"
+#include "cli/StopSignals.h"
 #include "settings/ReadHistory.h"
 #include "shell/ExeDir.h"
 
@@ -19,6 +20,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <sys/prctl.h>
 #include <thread>
 
 using namespace kvmt;
@@ -994,4 +996,136 @@ TEST_F(CliTest, JsonOutputsParseAndCarryTheirFields)
     EXPECT_EQ(load.value(QStringLiteral("members")).toObject().value(QStringLiteral("edAPN")).toString(),
               QStringLiteral("file.apn"));
     EXPECT_EQ(runTool({QStringLiteral("load"), file, QStringLiteral("--xml")}).exitCode, 1);
+}
+
+// The console sends a command exactly as written or not at all: a cut or
+// re-spelled command would change settings nobody typed.
+TEST_F(CliTest, ConsoleRefusesACommandItCannotSendAsWritten)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001782")));
+    const QString longest = QStringLiteral("DEVNAME=") + QString(118, u'A') + u';'; // 127 bytes
+    struct Case {
+        QString command;
+        int exitCode;
+        const char *says;
+        QString traced; // as the tracker received it
+    };
+    const Case cases[] = {
+        {QStringLiteral("DEVNAME=AB;GSMAPN=") + QString(200, u'x') + u';', 1, "219 bytes long", {}},
+        {QStringLiteral("GSMAPN=日本語;"), 1, "Windows-1251", {}},
+        {QStringLiteral("DEVNAME=") + QString(119, u'A') + u';', 1, "128 bytes long", {}},
+        {longest, 0, "", longest},
+        // Cyrillic is one byte each in the tracker's character set.
+        {QStringLiteral("DEVNAME=Прибор;"), 0, "", QStringLiteral("DEVNAME=\\xCF\\xF0\\xE8\\xE1\\xEE\\xF0;")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command.toStdString());
+        TrackerHome::instance().reset();
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001782")));
+        const ToolRun run = runTool({QStringLiteral("console"), c.command});
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(c.says))) << run.err.toStdString();
+        const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001782"));
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(commands.contains(c.traced)) << commands.join(u' ').toStdString();
+        } else {
+            EXPECT_TRUE(commands.isEmpty()) << "nothing at all reached the tracker: " << commands.join(u' ').toStdString();
+        }
+    }
+}
+
+TEST_F(CliTest, ConsoleEchoHidesPasswordsTypedInACommand)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001783")));
+    struct Case {
+        QString command;
+        QString shown;
+    };
+    const Case cases[] = {
+        {QStringLiteral("SECUREPASSCHANGE=1234,5678;"), QStringLiteral("SECUREPASSCHANGE=****,****;")},
+        {QStringLiteral("SECURESETUP=1,1234;"), QStringLiteral("SECURESETUP=1,****;")},
+        {QStringLiteral("SECURERESET=ABCDEFGHIJKLMNOP,5678;"), QStringLiteral("SECURERESET=****,****;")},
+        {QStringLiteral("NUMBER=?;SECUREOFFTMP=1234;"), QStringLiteral("NUMBER=?;SECUREOFFTMP=****;")},
+        {QStringLiteral("SECURESETUP=?;"), QStringLiteral("SECURESETUP=?;")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.command.toStdString());
+        const ToolRun run = runTool({QStringLiteral("console"), c.command});
+        EXPECT_TRUE(run.err.contains(QStringLiteral("success: \n") + c.shown + u'\n')) << run.err.toStdString();
+        for (const char *secret : {"1234", "5678", "ABCDEFGHIJKLMNOP"})
+            EXPECT_FALSE(run.err.contains(QString::fromLatin1(secret))) << run.err.toStdString();
+        // The tracker gets the command as typed.
+        EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001783")).contains(c.command));
+    }
+}
+
+// The data folder, its copies and the password lists hold the trackers'
+// passwords; a password the tool holds stays out of core dumps.
+TEST_F(CliTest, WhatHoldsAPasswordStaysItsOwnersOnly)
+{
+    constexpr QFileDevice::Permissions kGroupAndOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                                        | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                                        | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QTemporaryDir dir;
+    const QByteArray dataBefore = qgetenv("KVMT_DATA_DIR");
+    const QString data = dir.filePath(QStringLiteral("made/by/the/tool"));
+    qputenv("KVMT_DATA_DIR", QFile::encodeName(data));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001784")));
+    ASSERT_EQ(prctl(PR_SET_DUMPABLE, 1, 0, 0, 0), 0);
+    EXPECT_EQ(runTool({QStringLiteral("read")}).exitCode, 0);
+    EXPECT_EQ(QFileInfo(data).permissions() & kGroupAndOthers, QFileDevice::Permissions{}) << "made 0700";
+    EXPECT_EQ(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 1) << "no password given, nothing changed";
+
+    // Copies an earlier version left readable to all.
+    const QString oldBackup = writeAll(QDir(ReadHistory::folder(data, QStringLiteral("5001784")))
+                                           .filePath(QStringLiteral("5001784_2020-01-01_00-00-00.atc")),
+                                       "GSMAPN=old;\r\n");
+    QDir().mkpath(QDir(data).filePath(QStringLiteral("ATG")));
+    const QString oldList = writeAll(QDir(data).filePath(QStringLiteral("ATG/5001000.atg")), "PASSWORD=x;");
+    for (const QString &path : {oldBackup, oldList})
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup
+                                        | QFileDevice::ReadOther);
+
+    const QString pin = writeAll(dir.filePath(QStringLiteral("pin")), "1234\n");
+    QFile::setPermissions(pin, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    const ToolRun loose = runTool({QStringLiteral("read"), QStringLiteral("--password-file"), pin});
+    EXPECT_EQ(loose.exitCode, 0) << loose.err.toStdString();
+    EXPECT_TRUE(loose.err.contains(QStringLiteral("is readable by other users"))) << loose.err.toStdString();
+    EXPECT_EQ(prctl(PR_GET_DUMPABLE, 0, 0, 0, 0), 0) << "no core dump while a password is held";
+    prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+    EXPECT_EQ(QFileInfo(oldBackup).permissions() & kGroupAndOthers, QFileDevice::Permissions{})
+        << "an old backup is closed when its folder is written";
+
+    QFile::setPermissions(pin, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QString file = dir.filePath(QStringLiteral("w.atc"));
+    ASSERT_EQ(runTool({QStringLiteral("save"), file}).exitCode, 0);
+    const ToolRun written = runTool({QStringLiteral("write"), file, QStringLiteral("--password-file"), pin});
+    prctl(PR_SET_DUMPABLE, 1, 0, 0, 0);
+    EXPECT_EQ(written.exitCode, 0) << written.err.toStdString();
+    EXPECT_FALSE(written.err.contains(QStringLiteral("readable by other users"))) << written.err.toStdString();
+    EXPECT_EQ(QFileInfo(oldList).permissions() & kGroupAndOthers, QFileDevice::Permissions{})
+        << "an old password list is closed when its folder is written";
+
+    // A folder the person made keeps the mode they gave it.
+    const QString own = dir.filePath(QStringLiteral("own"));
+    QDir().mkpath(own);
+    QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                   | QFileDevice::ReadGroup | QFileDevice::ExeGroup);
+    qputenv("KVMT_DATA_DIR", QFile::encodeName(own));
+    EXPECT_EQ(runTool({QStringLiteral("read")}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(own).permissions().testFlag(QFileDevice::ReadGroup));
+    qputenv("KVMT_DATA_DIR", dataBefore);
+}
+
+// The handler runs between any two instructions of the tool: a call that
+// failed just before must still find its own errno. Enough signals fill the
+// handler's pipe, so that its own write fails too.
+TEST_F(CliTest, TheInterruptHandlerKeepsErrno)
+{
+    const StopSignals stops({});
+    for (int i = 0; i < 5000; ++i) {
+        errno = EDOM;
+        std::raise(SIGINT);
+        ASSERT_EQ(errno, EDOM) << "after signal " << i + 1;
+    }
 }

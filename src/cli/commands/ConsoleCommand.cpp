@@ -37,7 +37,16 @@ int ConsoleCommand::execute(const QStringList &options, const CliContext &contex
         err << "kvmtconf-cli console: give one command, e.g. \"NUMBER=?;\"" << Qt::endl;
         return ExitUsage;
     }
+    // Sent as written or not at all: the tracker would store a cut or
+    // re-spelled command's values without a word.
+    const QString unsendable = CommandConsole::unsendableReason(*command);
+    if (!unsendable.isEmpty()) {
+        err << "kvmtconf-cli console: the command cannot be sent as written: " << unsendable << Qt::endl;
+        return ExitUsage;
+    }
     CliSession session(err, password, context.libraryDirs);
+    // Standard error is kept in scroll-back and log files.
+    session.configurator.console().setEchoMasked(true);
     // The console needs the tracker identified and unlocked, not read: the
     // window's "do not read at connection" box, ticked for this session.
     session.configurator.settings().setChecked(F::cbReadSetup, true);
@@ -49,12 +58,18 @@ int ConsoleCommand::execute(const QStringList &options, const CliContext &contex
     const QList<LogLine> shown = session.tap.lines().mid(before);
     const auto reply = std::find_if(shown.begin(), shown.end(),
                                     [](const LogLine &line) { return line.kind == LogNotice; });
+    // A reply that came in spite of the interrupt is still shown: it is the
+    // tracker's answer to what was sent.
+    if (reply != shown.end()) {
+        out << reply->text << '\n';
+        out.flush();
+    }
+    if (session.interrupted(err))
+        return ExitInterrupted;
     if (reply == shown.end()) {
         err << "kvmtconf-cli console: the tracker did not answer" << Qt::endl;
         return ExitNoReply;
     }
-    out << reply->text << '\n';
-    out.flush();
     return ExitOk;
 }
 

@@ -51,6 +51,26 @@ QString printable(QString text)
     return text;
 }
 
+// While it lives, a second interrupt stops this session's sequence.
+class SequenceStopArmed
+{
+public:
+    SequenceStopArmed(StopSignals &stops, SequenceStop &stop)
+        : m_signals(stops)
+        , m_stop(stop)
+    {
+        rearm();
+    }
+    ~SequenceStopArmed() { m_signals.setSequence(nullptr); }
+    SequenceStopArmed(const SequenceStopArmed &) = delete;
+    SequenceStopArmed &operator=(const SequenceStopArmed &) = delete;
+    void rearm() { m_signals.setSequence(&m_stop); }
+
+private:
+    StopSignals &m_signals;
+    SequenceStop &m_stop;
+};
+
 class Provisioner
 {
 public:
@@ -71,7 +91,10 @@ public:
             return ExitNoLibrary;
         }
         QEventLoop loop;
-        StopSignals stops([&loop] { loop.quit(); });
+        // The first interrupt lets the tracker being written finish; a
+        // second ends its sequence after the exchange in progress.
+        StopSignals stops([&loop] { loop.quit(); }, nullptr, 2);
+        m_stops = &stops;
         provisionNew(stops);
         if (m_options.wait && !finished() && !stops.stopRequested()) {
             m_roster.watch(ConnectionMonitor::kIntervalMs);
@@ -87,6 +110,16 @@ public:
               << Qt::endl;
         if (m_options.json)
             printJson(document(), m_out);
+        m_stops = nullptr;
+        // Without --wait the attached trackers are the whole job: an
+        // interrupt that left some untouched is no success.
+        const int notReached = m_options.wait ? 0 : m_notBegun;
+        if (notReached > 0) {
+            m_err << "kvmtconf-cli provision: interrupted; " << notReached
+                  << " attached trackers were not reached (nothing was sent to them)" << Qt::endl;
+        }
+        if (m_interrupted || notReached > 0)
+            return ExitInterrupted;
         if (m_failed > 0 || rowsLeft > 0)
             return ExitProvisionFailed;
         if (m_done == 0 && !m_options.wait) {
@@ -118,9 +151,15 @@ private:
 
     void provisionNew(StopSignals &stops)
     {
-        for (const QByteArray &name : m_roster.takeNew()) {
-            if (finished() || stops.stopRequested())
+        const QList<QByteArray> names = m_roster.takeNew();
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QByteArray &name = names[i];
+            if (finished())
                 return;
+            if (stops.stopRequested()) {
+                m_notBegun += int(names.size() - i);
+                return;
+            }
             std::optional<qint32> serial;
             if (!m_options.serials.isEmpty()) {
                 serial = m_roster.serialOf(name);
@@ -137,13 +176,19 @@ private:
         outcome.serial = chosenSerial ? QString::number(*chosenSerial) : QString::fromLatin1(name);
         {
             CliSession session(m_err, m_options.password, m_libraryDirs, false);
+            SequenceStopArmed armed(*m_stops, session.configurator.stop());
             session.configurator.monitor().setDeviceName(name);
             const int taken = takeUpTracker(session, m_err);
+            // Taking up the connection cleared the stop: a second interrupt
+            // that came during it still counts for the write.
+            armed.rearm();
             if (session.configurator.isConnected()) {
                 outcome.serial = session.configurator.settings().text(F::pSerial);
                 answerRowsOf(parseSerialNumber(outcome.serial.toLatin1()));
             }
-            if (taken == ExitRefused)
+            if (taken == ExitInterrupted)
+                outcome.result = QStringLiteral("interrupted");
+            else if (taken == ExitRefused)
                 outcome.result = QStringLiteral("refused");
             else if (taken == ExitNotRead)
                 outcome.result = QStringLiteral("unread");
@@ -154,6 +199,8 @@ private:
             // The session ends here: the tracker is told the configurator
             // leaves (and a protected one locks again) before the next starts.
         }
+        if (outcome.result == QLatin1String("interrupted"))
+            m_interrupted = true;
         if (chosenSerial)
             m_handled.insert(*chosenSerial);
         (outcome.result == QLatin1String("ok") ? m_done : m_failed) += 1;
@@ -194,6 +241,17 @@ private:
         outcome->saved = provisioned.saved;
         outcome->keys = provisioned.failedKeys;
         outcome->taken = values;
+        // A second interrupt: the write (or its check read) was cut short,
+        // so neither "ok" nor a list of failed keys would be the truth.
+        if (session.configurator.stop().requested()) {
+            outcome->result = QStringLiteral("interrupted");
+            outcome->keys.clear();
+            m_err << "kvmtconf-cli provision: interrupted twice; "
+                  << (provisioned.saved ? "the settings were stored, the check read was stopped"
+                                        : "SAVECONFIG was not sent: the settings sent so far are active but not "
+                                          "stored until the tracker is written again or unplugged")
+                  << Qt::endl;
+        }
     }
 
     // The tracker's line answers for every row of its serial (those refused
@@ -295,6 +353,12 @@ private:
     QTextStream &m_out;
     QTextStream &m_err;
     const QStringList &m_libraryDirs;
+    // The run's signals, while it runs: each tracker's session is told of a
+    // second interrupt through it.
+    StopSignals *m_stops = nullptr;
+    bool m_interrupted = false;
+    // Listed trackers an interrupt kept the run from beginning.
+    int m_notBegun = 0;
     TrackerRoster m_roster;
     QSet<qint32> m_handled;
     QSet<int> m_rowsUsed;

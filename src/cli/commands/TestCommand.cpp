@@ -73,14 +73,20 @@ int TestCommand::execute(const QStringList &options, const CliContext &context)
     QElapsedTimer clock;
     clock.start();
     tests.start(*test);
+    // Stopped before the start command, it never began in the tracker.
+    const bool started = tests.isPolling(*test);
     for (;;) {
         // In slices, so that an interrupt is taken up within one.
         QElapsedTimer slept;
         slept.start();
         while (slept.elapsed() < qint64(intervalMs) && !session.configurator.stop().requested())
             QThread::msleep(std::min<unsigned long>(intervalMs, 20));
-        if (session.interrupted(err))
+        if (session.interrupted(err)) {
+            // The protocol has no way to cancel a test: said, not hidden.
+            if (started)
+                err << "kvmtconf-cli test: the tracker may still be running its test; it ends it on its own" << Qt::endl;
             return ExitInterrupted;
+        }
         tests.poll(*test);
         if (!tests.isPolling(*test))
             break;

@@ -2,6 +2,8 @@
 
 #include "cli/CliSupport.h"
 
+#include <QCoreApplication>
+
 namespace kvmt {
 
 namespace {
@@ -26,10 +28,28 @@ int WriteCommand::execute(const QStringList &options, const CliContext &context)
     // holds for it, as when the window loads a file after connecting.
     if (session.configurator.profileFile().load(file) != ProfileFile::LoadOutcome::Read)
         return ExitBadFile;
+    // The Save button's write and read back, taken apart: once the tracker
+    // answered SAVECONFIG the settings are stored, and an interrupt during
+    // the check read changes nothing about the write's own verdict.
+    Configurator &configurator = session.configurator;
     const int errorsBefore = session.log.errorCount();
-    session.configurator.btSaveClick();
-    if (session.interrupted(err))
+    configurator.writeSettings(false);
+    const bool taken = session.log.errorCount() == errorsBefore;
+    const bool stored = configurator.writer().lastSaved();
+    if (!stored && session.interrupted(err))
         return ExitInterrupted;
+    if (!configurator.stop().requested()) {
+        configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"),
+                                    LogSuccess);
+        configurator.readSettings(false);
+    }
+    if (configurator.stop().requested()) {
+        err << "kvmtconf-cli write: interrupted after the tracker stored the settings (SAVECONFIG was answered "
+               "and the automatic copy kept); the check read was stopped, so what the tracker now holds was not "
+               "read back"
+            << Qt::endl;
+        return taken ? ExitOk : ExitNotTaken;
+    }
     return session.log.errorCount() == errorsBefore ? ExitOk : ExitNotTaken;
 }
 

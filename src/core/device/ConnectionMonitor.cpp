@@ -304,6 +304,9 @@ void ConnectionMonitor::identifyDevice()
     if (m_settings.isChecked(F::cbPINCode)) {
         const std::optional<QByteArray> password = m_prompts.askDevicePassword();
         if (!password) {
+            // The question ended by a stop is no wrong password.
+            if (stoppedHere())
+                return;
             m_log.logEvent(tr("Неверный пароль. Доступ не возможен"), LogError);
             m_outcome = Identification::PasswordNotGiven;
             return;

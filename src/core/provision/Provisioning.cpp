@@ -135,8 +135,14 @@ ProvisionResult provisionConnected(Configurator &configurator, const QString &fi
     configurator.writeSettings(false);
     const QList<Key> notWritten = configurator.writer().lastNotTaken();
     result.saved = configurator.writer().lastSaved();
-    configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"), LogSuccess);
-    configurator.readSettings(false);
+    // A stop (the tool's second interrupt) leaves the check read out too:
+    // every key it would have checked counts as not known to be right.
+    const bool checked = !configurator.stop().requested();
+    if (checked) {
+        configurator.log().logEvent(QCoreApplication::translate("kvmt::WriteSequence", "Чтение параметров"),
+                                    LogSuccess);
+        configurator.readSettings(false);
+    }
     const QList<Key> &notReadBack = configurator.reader().lastUnansweredKeys();
 
     // A key without an answer in either direction is not known to be right,
@@ -155,7 +161,9 @@ ProvisionResult provisionConnected(Configurator &configurator, const QString &fi
     std::sort(failed.begin(), failed.end());
     for (const Key key : failed)
         result.failedKeys.append(QString::fromLatin1(KeyTable::name(key)));
-    result.status = failed.isEmpty() && result.saved ? ProvisionResult::Status::Done : ProvisionResult::Status::Failed;
+    // Without the check read nothing is known to be right.
+    result.status = failed.isEmpty() && result.saved && checked ? ProvisionResult::Status::Done
+                                                                : ProvisionResult::Status::Failed;
     return result;
 }
 

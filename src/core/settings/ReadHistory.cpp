@@ -81,6 +81,7 @@ QString ReadHistory::keep(const QString &exeDir)
     if (!m_fileWriter.writeSettings(true))
         return {};
     prune(exeDir, serial);
+    closeToOthers(dir.path(), {QStringLiteral("*.atc")});
     return path;
 }
 

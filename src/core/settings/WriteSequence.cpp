@@ -60,6 +60,20 @@ bool makePrivateFolder(const QString &path)
         && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
+void closeToOthers(const QString &dir, const QStringList &nameFilters)
+{
+    constexpr QFileDevice::Permissions kOthers = QFileDevice::ReadGroup | QFileDevice::WriteGroup
+                                               | QFileDevice::ExeGroup | QFileDevice::ReadOther
+                                               | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    const QDir folder(dir);
+    for (const QString &name : folder.entryList(nameFilters, QDir::Files | QDir::Hidden)) {
+        const QString path = folder.filePath(name);
+        const QFileDevice::Permissions permissions = QFile::permissions(path);
+        if (permissions & kOthers)
+            QFile::setPermissions(path, permissions & ~kOthers);
+    }
+}
+
 WriteSequence::WriteSequence(CommandChannel &channel, SettingsBuffer &buffer, KeyTable &keys,
                              DeviceSettings &settings, const LinkFlags &flags, EventLog &log)
     : m_channel(channel)
@@ -105,7 +119,9 @@ bool WriteSequence::writeSettings(bool toFile)
     m_buffer.resetFill();
     m_linesLeftOut = false;
     m_notTaken.clear();
-    m_saved = false;
+    // A file write keeps the verdict of the last write to the tracker.
+    if (toTracker)
+        m_saved = false;
     m_sent = 0;
     m_stoppedUnstored = false;
     appendLine("NUMBER=" + toCp1251(m_settings.text(F::pSerial)) + ';', "NUMBER");
@@ -306,8 +322,10 @@ QList<Key> WriteSequence::lastNotTaken() const
 bool WriteSequence::writePasswordList()
 {
     const QString path = passwordListPath();
-    if (!path.isEmpty())
+    if (!path.isEmpty()) {
         makePrivateFolder(QFileInfo(path).absolutePath());
+        closeToOthers(QFileInfo(path).absolutePath(), {QStringLiteral("*.atg")});
+    }
     const QByteArray text = "Korvel database 1.3\r\n1 records\r\n" + toCp1251(m_settings.text(F::pSerial))
                           + ":\tPASSWORD=" + toCp1251(m_settings.text(F::edServerPass)) + ';';
     // It holds the server password: the owner's eyes only.

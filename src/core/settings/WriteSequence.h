@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include "device/LinkFlags.h"
 #include "settings/KeyTable.h"
@@ -64,7 +65,8 @@ public:
     // no reply, or "DEVLOCK;" from a locked tracker. In write order.
     QList<Key> lastNotTaken() const;
     // Whether the last write to the tracker got SAVECONFIG acknowledged:
-    // only then are the settings stored and the password list written.
+    // only then are the settings stored and the password list written, and
+    // from then on they are in the tracker's flash, whatever comes after.
     bool lastSaved() const { return m_saved; }
 
     // The automatic copy and the password list of the tracker in pSerial;
@@ -121,5 +123,10 @@ QString serialFileStem(const QString &serial);
 // Makes the folder and its missing parents, and leaves the folder itself
 // open to its owner only: it holds password-bearing files.
 bool makePrivateFolder(const QString &path);
+
+// Takes group and others' access away from the files in `dir` whose names
+// match `nameFilters`: copies and password lists that earlier versions left
+// readable to all are closed the next time their folder is written.
+void closeToOthers(const QString &dir, const QStringList &nameFilters);
 
 } // namespace kvmt

@@ -36,6 +36,18 @@ public:
 
     CommandHistory &history() { return m_history; }
 
+    // The echo line shows passwords typed in a command as stars. The window
+    // shows the command as typed (the person sees the field anyway); a tool
+    // whose log goes to a file or a terminal's scroll-back masks them.
+    void setEchoMasked(bool masked) { m_echoMasked = masked; }
+    // The command with the password items of the protection commands
+    // (SECUREOFFTMP, SECURESETUP, SECUREPASSCHANGE, SECURERESET) as "****".
+    static QString maskedPasswords(const QString &command);
+    // Why the command would not reach the tracker as written: a character
+    // Windows-1251 cannot hold, or more bytes than the console's buffer.
+    // Empty when it goes as it is.
+    static QString unsendableReason(const QString &command);
+
     // Text as it fits a console buffer: up to the first NUL, at most
     // kBufferSize - 1 bytes (the buffer keeps its terminating NUL).
     static QByteArray fitBuffer(const QByteArray &bytes);
@@ -45,6 +57,7 @@ private:
     EventLog &m_log;
     const LinkFlags &m_flags;
     CommandHistory m_history;
+    bool m_echoMasked = false;
 };
 
 } // namespace kvmt

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
@@ -18,6 +19,18 @@ bool isSystemProgramDir(const QString &programDir)
             return true;
     }
     return false;
+}
+
+// Creates the data folder when it is missing. One the program makes is its
+// owner's only: the automatic copies, password lists and read backups it
+// will hold carry the tracker's passwords. A folder that already exists, or
+// a portable install's own folder, keeps the mode its owner gave it.
+void makeDataFolder(const QString &path)
+{
+    if (QDir(path).exists())
+        return;
+    if (QDir().mkpath(path))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 } // namespace
@@ -45,13 +58,13 @@ QString programExeDir()
 {
     const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
     if (!named.isEmpty()) {
-        QDir().mkpath(named);
+        makeDataFolder(named);
         return named;
     }
     const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
     if (chosen == dataDir)
-        QDir().mkpath(dataDir);
+        makeDataFolder(dataDir);
     return chosen;
 }
 
