@@ -69,18 +69,18 @@ const char kUsage[] =
     "  --password PIN          the same, visible to every local user\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
-    "notice, plain). Exit codes: 0 done (diff: no differences), 1 usage,\n"
-    "2 diff found differences, 3 no device library, 4 no tracker attached,\n"
-    "5 password missing or refused, 6 the test did not end within its time\n"
-    "limit, 7 the tracker reported the test failed, 8 the profile file could\n"
-    "not be read, 9 the profile file could not be written, 10 the tracker did\n"
-    "not take every setting, 11 the tracker did not answer the console\n"
-    "command, 12 provision: at least one tracker was not provisioned, 13 the\n"
-    "tracker was identified but its settings were not read, 14 the tracker\n"
-    "left settings unanswered, 15 the test ended without a verdict, 16\n"
-    "interrupted (Ctrl+C): the exchange in progress was finished, nothing\n"
-    "more was sent and no file was written, 17 provision: the values table\n"
-    "could not be read.\n";
+    "notice, plain; provision: \"KIND: TRACKER: text\"). Exit codes: 0 done\n"
+    "(diff: no differences), 1 usage, 2 diff found differences, 3 no device\n"
+    "library, 4 no tracker attached, 5 password missing or refused, 6 the\n"
+    "test did not end within its time limit, 7 the tracker reported the test\n"
+    "failed, 8 the profile file could not be read, 9 the profile file could\n"
+    "not be written, 10 the tracker did not take every setting, 11 the\n"
+    "tracker did not answer the console command, 12 provision: at least one\n"
+    "tracker was not provisioned, 13 the tracker was identified but its\n"
+    "settings were not read, 14 the tracker left settings unanswered, 15 the\n"
+    "test ended without a verdict, 16 interrupted (Ctrl+C): the exchange in\n"
+    "progress was finished, nothing more was sent and no file was written,\n"
+    "17 provision: the values table could not be used.\n";
 
 struct NamedCommand {
     const char *name;
