@@ -274,7 +274,9 @@ private:
                 continue;
             if (!m_options.serials.isEmpty() && !m_options.serials.contains(row.serial))
                 continue;
-            m_absent.append(QJsonObject{{QStringLiteral("row"), row.row}, {QStringLiteral("serial"), row.serialText}});
+            // A JSON object per row costs far more than the row itself.
+            if (m_options.json)
+                m_absent.append(QJsonObject{{QStringLiteral("row"), row.row}, {QStringLiteral("serial"), row.serialText}});
             left.append(&row);
         }
         const QString table = printable(m_options.valuesPath);

@@ -413,17 +413,27 @@ std::optional<ValuesTable> ValuesTable::parse(QByteArrayView bytes, QString *err
     }
 
     // Which of two rows of one serial was meant is anybody's guess: none
-    // is used. One text per serial, shared by its rows.
-    QHash<qint32, QList<int>> rowsOfSerial;
-    for (const ValuesRow &row : std::as_const(table.m_rows))
-        rowsOfSerial[row.serial].append(row.row);
-    QHash<qint32, QString> given;
-    for (auto it = rowsOfSerial.cbegin(); it != rowsOfSerial.cend(); ++it) {
-        if (it.value().size() > 1) {
-            given.insert(it.key(), QStringLiteral("serial %1 is given in rows %2; keep one row per tracker")
-                                       .arg(it.key())
-                                       .arg(rowList(it.value())));
+    // is used. One text per serial, shared by its rows; only serials given
+    // more than once keep a list of their rows.
+    table.m_firstRowOf.reserve(table.m_rows.size());
+    QHash<qint32, QList<int>> repeated;
+    for (qsizetype i = 0; i < table.m_rows.size(); ++i) {
+        const ValuesRow &row = table.m_rows[i];
+        const auto first = table.m_firstRowOf.constFind(row.serial);
+        if (first == table.m_firstRowOf.cend()) {
+            table.m_firstRowOf.insert(row.serial, i);
+            continue;
         }
+        QList<int> &rows = repeated[row.serial];
+        if (rows.isEmpty())
+            rows.append(table.m_rows[*first].row);
+        rows.append(row.row);
+    }
+    QHash<qint32, QString> given;
+    for (auto it = repeated.cbegin(); it != repeated.cend(); ++it) {
+        given.insert(it.key(), QStringLiteral("serial %1 is given in rows %2; keep one row per tracker")
+                                   .arg(it.key())
+                                   .arg(rowList(it.value())));
     }
     if (!given.isEmpty()) {
         for (ValuesRow &row : table.m_rows) {
@@ -432,9 +442,6 @@ std::optional<ValuesTable> ValuesTable::parse(QByteArrayView bytes, QString *err
                 row.problems.append({builder.columns.first().name, *found, 0});
         }
     }
-    // The first row of each serial, whichever rows came later.
-    for (qsizetype i = table.m_rows.size() - 1; i >= 0; --i)
-        table.m_firstRowOf.insert(table.m_rows[i].serial, i);
     return table;
 }
 
