@@ -1,10 +1,12 @@
 // Provisioning's values tables: whatever the bytes, the table is refused with
 // a reason or every row keeps its promises: numbered after the header in
-// order, values only non-empty and free of ';', a row without a serial or
-// with a serial given twice refused, and each serial found again by its row.
+// order, each with a serial, values only non-empty and each part of them one
+// its field could have been typed into, a serial given twice refused, and
+// each serial found again by its first row.
 #include "provision/ValuesTable.h"
 
 #include "FuzzCheck.h"
+#include "profiles/KeyFilters.h"
 
 #include <QHash>
 #include <QString>
@@ -24,18 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (const kvmt::ValuesRow &row : table->rows()) {
         FUZZ_CHECK(row.row > previous);
         previous = row.row;
-        FUZZ_CHECK(row.serial >= 0);
-        if (row.serial == 0)
-            FUZZ_CHECK(!row.problems.isEmpty());
-        else
-            ++rowsOfSerial[row.serial];
-        for (const kvmt::TableValue &value : row.values)
+        FUZZ_CHECK(row.serial > 0);
+        ++rowsOfSerial[row.serial];
+        for (const kvmt::TableValue &value : row.values) {
             FUZZ_CHECK(!value.value.isEmpty() && !value.value.contains(u';'));
+            for (const auto &[field, text] : kvmt::KeyTable::textItems(value.key, value.value)) {
+                FUZZ_CHECK(!kvmt::typingRefusal(field, text).has_value()
+                           || (field == kvmt::F::edPinCode && text == kvmt::noPinShownText()));
+            }
+        }
     }
     for (const kvmt::ValuesRow &row : table->rows()) {
-        if (row.serial == 0)
-            continue;
-        FUZZ_CHECK(table->rowFor(row.serial) && table->rowFor(row.serial)->serial == row.serial);
+        const kvmt::ValuesRow *first = table->rowFor(row.serial);
+        FUZZ_CHECK(first && first->serial == row.serial && first->row <= row.row);
         if (rowsOfSerial.value(row.serial) > 1)
             FUZZ_CHECK(!row.problems.isEmpty());
     }

@@ -16,7 +16,10 @@ public:
     }
     void logEvent(const QString &text, int kind) override
     {
-        m_out << logKindName(kind) << ": " << text << Qt::endl;
+        m_out << logKindName(kind) << ": ";
+        if (!m_tracker.isEmpty())
+            m_out << m_tracker << ": ";
+        m_out << text << Qt::endl;
         if (kind == LogError)
             ++m_errors;
     }
@@ -24,9 +27,13 @@ public:
     int errorCount() const { return m_errors; }
     // A terminal keeps what it showed; nothing to clear.
     void clear() override {}
+    // In a run over several trackers, the one each line is about (its serial
+    // once known, its device name before); empty: none is named.
+    void setTracker(const QString &tracker) { m_tracker = tracker; }
 
 private:
     QTextStream &m_out;
+    QString m_tracker;
     int m_errors = 0;
 };
 

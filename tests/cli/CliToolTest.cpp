@@ -15,6 +15,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -690,9 +691,9 @@ TEST_F(CliTest, ProvisionRefusesABadRowBeforeWritingAndGoesOn)
                                       "5001795\tbad-values\tnot-saved\tDEVNAME\t0\n"
                                       "5001796\tno-values\tnot-saved\t-\t0\n"
                                       "5001797\tok\tsaved\t-\t2\n"));
-    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 2, column ACCLSENSELEV: \"9\" would be written as \"2\"")))
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 2, column C (ACCLSENSELEV): \"9\" would be written as \"2\"")))
         << run.err.toStdString();
-    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 3, column DEVNAME: a value may not hold ';'")));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 3, column B (DEVNAME): a value may not hold ';'")));
     EXPECT_FALSE(run.err.contains(QStringLiteral("was not attached"))) << run.err.toStdString();
     for (const char *serial : {"5001794", "5001795", "5001796"}) {
         const QStringList commands = TrackerHome::instance().commands(QString::fromLatin1(serial));
@@ -712,6 +713,147 @@ TEST_F(CliTest, ProvisionRefusesABadRowBeforeWritingAndGoesOn)
     }
     EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001798")).isEmpty());
     EXPECT_EQ(runTool({QStringLiteral("provision"), file, QStringLiteral("--require-values")}).exitCode, 1);
+}
+
+// ---- values a spreadsheet makes, and the window would never let through ----
+
+struct BadValueCase {
+    const char *name;
+    QByteArray csv;  // one row, for tracker 5001661; column B is the key
+    QString key;
+    QString message; // part of what standard error says of row 2, column B
+};
+
+class ProvisionBadValues : public CliTest, public ::testing::WithParamInterface<BadValueCase>
+{
+};
+
+TEST_P(ProvisionBadValues, RefusedBeforeItsTrackerIsWritten)
+{
+    const BadValueCase &c = GetParam();
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001661")));
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), writeTable(dir, c.csv)});
+    EXPECT_EQ(run.exitCode, 12);
+    EXPECT_EQ(run.out, QStringLiteral("5001661\tbad-values\tnot-saved\t%1\t0\n").arg(c.key));
+    const QString said = QStringLiteral("values.csv row 2, column B (%1): ").arg(c.key);
+    const QStringList lines = run.err.split(u'\n').filter(said);
+    ASSERT_EQ(lines.size(), 1) << run.err.toStdString();
+    EXPECT_TRUE(lines.first().contains(c.message)) << lines.first().toStdString();
+    const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001661"));
+    for (const QString &command : commands) {
+        const bool set = command.contains(u'=') && !command.endsWith(QLatin1String("=?;"))
+                      && !command.startsWith(QLatin1String("CONF"));
+        EXPECT_FALSE(set || command.startsWith(QLatin1String("SAVECONFIG"))) << command.toStdString();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, ProvisionBadValues,
+    ::testing::Values(
+        BadValueCase{"phone_in_scientific_format", "serial,SMSNUMBER1\n5001661,7.91612E+10\n",
+                     QStringLiteral("SMSNUMBER1"),
+                     QStringLiteral("\"7.91612E+10\" is a number as a spreadsheet shows it, not the digits as typed: "
+                                    "format the column as Text and export again")},
+        BadValueCase{"phone_in_comma_decimal_format", "serial;SMSNUMBER1\n5001661;7,91612E+10\n",
+                     QStringLiteral("SMSNUMBER1"), QStringLiteral("format the column as Text and export again")},
+        BadValueCase{"phone_as_written_down", "serial;SMSNUMBER1\n5001661;+7 916 123-45-67\n",
+                     QStringLiteral("SMSNUMBER1"),
+                     QStringLiteral("\"+7 916 123-45-67\" holds a blank and \"-\"; the field takes only digits and "
+                                    "\"+\": remove it")},
+        BadValueCase{"trailing_blank_in_quotes", "serial,SMSNUMBER1\n5001661,\"+79001110001 \"\n",
+                     QStringLiteral("SMSNUMBER1"), QStringLiteral("\"+79001110001 \" holds a blank")},
+        BadValueCase{"port_as_decimal", "serial,SERVERPORT\n5001661,4321.0\n", QStringLiteral("SERVERPORT"),
+                     QStringLiteral("format the column as Text and export again")},
+        BadValueCase{"port_too_long", "serial,SERVERPORT\n5001661,432100\n", QStringLiteral("SERVERPORT"),
+                     QStringLiteral("\"432100\" is 6 characters long; the tracker keeps 5: shorten it")},
+        BadValueCase{"line_break_in_quotes", "serial,DEVNAME\n5001661,\"VAN\n01\"\n", QStringLiteral("DEVNAME"),
+                     QStringLiteral("\"VAN\\n01\" holds a line break, which no key types into a field: remove it")},
+        BadValueCase{"name_too_long", "serial,DEVNAME\n5001661,VAN-01-Ivanov\n", QStringLiteral("DEVNAME"),
+                     QStringLiteral("\"VAN-01-Ivanov\" is 13 characters long; the tracker keeps 8: shorten it")},
+        BadValueCase{"not_in_windows_1251", "serial,DEVNAME\n5001661,Zo\xC3\xAB\n", QStringLiteral("DEVNAME"),
+                     QStringLiteral("\"Zoë\" holds \"ë\", a character Windows-1251 (the tracker's character set) "
+                                    "cannot hold: replace it")},
+        BadValueCase{"pin_with_a_letter", "serial,GSMPIN\n5001661,12a4\n", QStringLiteral("GSMPIN"),
+                     QStringLiteral("the field takes only digits: remove it")},
+        BadValueCase{"beyond_the_range", "serial,DELAYOFF\n5001661,11\n", QStringLiteral("DELAYOFF"),
+                     QStringLiteral("\"11\" would be written as \"10\": give the value the window keeps")}),
+    [](const ::testing::TestParamInfo<BadValueCase> &info) { return std::string(info.param.name); });
+
+TEST_F(CliTest, ProvisionReadsSerialsAsASpreadsheetExportsThem)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    for (const char *serial : {"5001671", "5001672", "5001673"})
+        TrackerHome::instance().plug(scenario(QString::fromLatin1(serial)));
+    // A number format, a blank kept in quotes, an exponent: each still the
+    // serial, rows counted with the blank line, columns by their letter too.
+    const QString table = writeTable(dir, "serial;DEVNAME\r\n5001671.0;VAN-71\r\n\r\n\" 5001672\";VAN-72\r\n"
+                                          "5,001673E+06;VAN-73;extra\r\n");
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), table});
+    EXPECT_EQ(run.exitCode, 12);
+    EXPECT_EQ(run.out, QStringLiteral("5001671\tok\tsaved\t-\t1\n5001672\tok\tsaved\t-\t1\n"
+                                      "5001673\tbad-values\tnot-saved\t-\t0\n"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001672"), QStringLiteral("DEVNAME=")), QStringLiteral("DEVNAME=VAN-72"));
+    EXPECT_TRUE(run.err.contains(QStringLiteral("values.csv row 5, column C: a value beyond the last named column")))
+        << run.err.toStdString();
+    // Every event-log line of the run names its tracker.
+    for (const QString &line : run.err.split(u'\n', Qt::SkipEmptyParts)) {
+        if (line.startsWith(QLatin1String("error: ")) || line.startsWith(QLatin1String("success: "))
+            || line.startsWith(QLatin1String("notice: ")) || line.startsWith(QLatin1String("plain: "))) {
+            EXPECT_TRUE(line.contains(QRegularExpression(QStringLiteral("^\\w+: (KVMT )?500167[123]: ")))) << line.toStdString();
+        }
+    }
+
+    // A serial a spreadsheet rounded, or none: the run stops before the first tracker.
+    TrackerHome::instance().reset();
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001674")));
+    for (const QByteArray &csv : {QByteArray("serial,DEVNAME\n5001674,A\n\n5.0017E+06,B\n"),
+                                  QByteArray("serial,DEVNAME\n5001674,A\n\nVAN-9,B\n")}) {
+        const ToolRun stopped = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), writeTable(dir, csv)});
+        EXPECT_EQ(stopped.exitCode, 17);
+        EXPECT_TRUE(stopped.err.contains(QStringLiteral("row 4 has no serial number"))) << stopped.err.toStdString();
+    }
+    EXPECT_TRUE(TrackerHome::instance().commands(QStringLiteral("5001674")).isEmpty());
+}
+
+TEST_F(CliTest, ProvisionMessagesShowWhatAPersonCanActOn)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001681")));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001682")));
+
+    // A header with an escape sequence is printed escaped, never sent to the terminal.
+    const ToolRun escaped = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"),
+                                     writeTable(dir, "serial,DEV\x1B[2JNAME\n5001681,VAN\n")});
+    EXPECT_FALSE(escaped.err.contains(QChar(0x1B)));
+    EXPECT_TRUE(escaped.err.contains(QStringLiteral("row 2, column B (DEV\\x1B[2JNAME): \"DEV\\x1B[2JNAME\" names no key "
+                                                    "of the profile files: delete the column or empty it")))
+        << escaped.err.toStdString();
+    // The CSV library's own words never reach the person.
+    const ToolRun broken = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"),
+                                    writeTable(dir, "serial,DEVNAME\n\n5001681,VAN\"1\n")});
+    EXPECT_EQ(broken.exitCode, 17);
+    EXPECT_TRUE(broken.err.contains(QStringLiteral("row 3: a quote stands inside a cell"))) << broken.err.toStdString();
+    EXPECT_FALSE(broken.err.contains(QStringLiteral("strict"))) << broken.err.toStdString();
+
+    // A serial filled down and a table of vehicles mostly not attached: one
+    // line for each, not one per row.
+    QByteArray csv = "serial,DEVNAME\n";
+    for (int i = 0; i < 3000; ++i)
+        csv += "5001681,VAN\n";
+    for (int i = 0; i < 100000; ++i)
+        csv += QByteArray::number(6000000 + i) + ",V" + QByteArray::number(i) + '\n';
+    const ToolRun big = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), writeTable(dir, csv)});
+    EXPECT_EQ(big.exitCode, 12);
+    EXPECT_EQ(big.out, QStringLiteral("5001681\tbad-values\tnot-saved\tserial\t0\n5001682\tok\tsaved\t-\t0\n"));
+    EXPECT_EQ(big.err.count(QStringLiteral("serial 5001681 is given in rows 2–3001")), 1) << big.err.left(2000).toStdString();
+    EXPECT_TRUE(big.err.contains(QStringLiteral("values.csv: 100000 rows were not used, their trackers not attached "
+                                                "(rows 3002–103001); nothing was written with them")))
+        << big.err.right(2000).toStdString();
+    EXPECT_LT(big.err.count(u'\n'), 200) << "one line per row";
 }
 
 TEST_F(CliTest, ProvisionWaitTakesTrackersPluggedLater)

@@ -3,6 +3,7 @@
 #include "cli/CliSupport.h"
 #include "provision/Provisioning.h"
 #include "provision/TrackerRoster.h"
+#include "text/VisibleText.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -40,15 +41,12 @@ struct TrackerOutcome {
     QList<TableValue> taken;    // the table's values written to it
 };
 
-// The serial is the tracker's own text, or the table's: it must not break
-// a line apart.
-QString printable(QString text)
+// The serial is the tracker's own text, the table's cells and headers and
+// the file names the person's: none may break a line apart or reach the
+// terminal as an escape sequence.
+QString printable(const QString &text)
 {
-    for (QChar &c : text) {
-        if (c.category() == QChar::Other_Control)
-            c = u'?';
-    }
-    return text;
+    return visibleText(text);
 }
 
 // While it lives, a second interrupt stops this session's sequence.
@@ -177,6 +175,7 @@ private:
         {
             CliSession session(m_err, m_options.password, m_libraryDirs, false);
             SequenceStopArmed armed(*m_stops, session.configurator.stop());
+            session.log.setTracker(printable(outcome.serial));
             session.configurator.monitor().setDeviceName(name);
             const int taken = takeUpTracker(session, m_err);
             // Taking up the connection cleared the stop: a second interrupt
@@ -184,6 +183,7 @@ private:
             armed.rearm();
             if (session.configurator.isConnected()) {
                 outcome.serial = session.configurator.settings().text(F::pSerial);
+                session.log.setTracker(printable(outcome.serial));
                 answerRowsOf(parseSerialNumber(outcome.serial.toLatin1()));
             }
             if (taken == ExitInterrupted)
@@ -279,13 +279,21 @@ private:
 
     void tellRowProblem(const ValuesRow &row, const CellProblem &problem)
     {
-        m_err << "kvmtconf-cli provision: " << m_options.valuesPath << " row " << row.row;
-        if (!problem.column.isEmpty())
+        const QString letters =
+            problem.columnIndex >= 0 ? ValuesTable::columnLetters(problem.columnIndex) : QString();
+        m_err << "kvmtconf-cli provision: " << printable(m_options.valuesPath) << " row " << row.row;
+        if (!letters.isEmpty()) {
+            m_err << ", column " << letters;
+            if (!problem.column.isEmpty())
+                m_err << " (" << printable(problem.column) << ')';
+        } else if (!problem.column.isEmpty()) {
             m_err << ", column " << printable(problem.column);
+        }
         m_err << ": " << printable(problem.text) << Qt::endl;
         m_rowProblems.append(QJsonObject{{QStringLiteral("row"), row.row},
                                          {QStringLiteral("serial"), row.serialText},
                                          {QStringLiteral("column"), problem.column},
+                                         {QStringLiteral("letter"), letters},
                                          {QStringLiteral("problem"), problem.text}});
     }
 
@@ -316,24 +324,35 @@ private:
     {
         if (!m_options.values)
             return 0;
-        int left = 0;
+        // Beyond a few, a line per row would bury the summary.
+        static constexpr qsizetype kRowsTold = 5;
+        QList<const ValuesRow *> left;
         for (const ValuesRow &row : m_options.values->rows()) {
             if (m_rowsUsed.contains(row.row))
                 continue;
-            if (row.serial == 0) {
-                for (const CellProblem &problem : row.problems)
-                    tellRowProblem(row, problem);
-                ++left;
-                continue;
-            }
             if (!m_options.serials.isEmpty() && !m_options.serials.contains(row.serial))
                 continue;
-            m_err << "kvmtconf-cli provision: " << m_options.valuesPath << " row " << row.row << ": tracker "
-                  << row.serial << " was not attached; nothing was written with this row" << Qt::endl;
-            m_absent.append(QJsonObject{{QStringLiteral("row"), row.row}, {QStringLiteral("serial"), row.serialText}});
-            ++left;
+            // A JSON object per row costs far more than the row itself.
+            if (m_options.json)
+                m_absent.append(QJsonObject{{QStringLiteral("row"), row.row}, {QStringLiteral("serial"), row.serialText}});
+            left.append(&row);
         }
-        return left;
+        const QString table = printable(m_options.valuesPath);
+        if (left.size() <= kRowsTold) {
+            for (const ValuesRow *row : std::as_const(left)) {
+                m_err << "kvmtconf-cli provision: " << table << " row " << row->row << ": tracker " << row->serial
+                      << " was not attached; nothing was written with this row" << Qt::endl;
+            }
+        } else {
+            QList<int> rows;
+            rows.reserve(left.size());
+            for (const ValuesRow *row : std::as_const(left))
+                rows.append(row->row);
+            m_err << "kvmtconf-cli provision: " << table << ": " << left.size()
+                  << " rows were not used, their trackers not attached (rows " << ValuesTable::rowList(rows)
+                  << "); nothing was written with them" << Qt::endl;
+        }
+        return int(left.size());
     }
 
     QJsonObject document() const
@@ -426,15 +445,15 @@ int ProvisionCommand::execute(const QStringList &options, const CliContext &cont
     // with its own identity.
     const QFileInfo info(parsed.file);
     if (!info.isFile() || !info.isReadable()) {
-        err << "kvmtconf-cli provision: cannot read the profile file " << parsed.file << Qt::endl;
+        err << "kvmtconf-cli provision: cannot read the profile file " << printable(parsed.file) << Qt::endl;
         return ExitBadFile;
     }
     if (!parsed.valuesPath.isEmpty()) {
         QString error;
         parsed.values = ValuesTable::read(parsed.valuesPath, &error);
         if (!parsed.values) {
-            err << "kvmtconf-cli provision: cannot read the values table " << parsed.valuesPath << ": " << error
-                << Qt::endl;
+            err << "kvmtconf-cli provision: cannot read the values table " << printable(parsed.valuesPath) << ": "
+                << printable(error) << Qt::endl;
             return ExitBadTable;
         }
     }

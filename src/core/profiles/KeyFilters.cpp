@@ -86,6 +86,20 @@ bool refusesWhole(Field field, QStringView text)
     return field != F::edCmd && text.contains(kValueEnd);
 }
 
+std::optional<TypingRefusal> typingRefusal(Field field, QStringView text)
+{
+    for (const QChar c : text) {
+        // Backspace and the clipboard keys pass the filter as keys; as
+        // characters of a text they were never typed.
+        if (c.category() == QChar::Other_Control || !acceptsTypedChar(field, c))
+            return TypingRefusal{TypingRefusal::Kind::Character, c, 0};
+    }
+    const int limit = DeviceSettings::info(field).limit;
+    if (limit > 0 && text.size() > limit)
+        return TypingRefusal{TypingRefusal::Kind::Length, QChar(), limit};
+    return std::nullopt;
+}
+
 QString valueEndRefusal(const QString &what)
 {
     return QCoreApplication::translate("kvmt::KeyFilters", "Значение поля «%1» не может содержать символ «;»")

@@ -3,6 +3,8 @@
 #include <QChar>
 #include <QStringView>
 
+#include <optional>
+
 #include "settings/DeviceSettings.h"
 
 namespace kvmt {
@@ -46,6 +48,18 @@ bool acceptsTypedChar(Field field, QChar typed);
 // The same rule for text that arrives whole (a paste, a file): whether the
 // field must refuse it.
 bool refusesWhole(Field field, QStringView text);
+// Why a person could not have typed a whole text into the field, for text
+// that arrives from elsewhere and must hold only what typing could give:
+// the field's filter and ';' as typed, no control character (no key types
+// one into a single-line field) and the field's typing limit.
+struct TypingRefusal {
+    enum class Kind { Character, Length };
+    Kind kind = Kind::Character;
+    QChar character; // Character: the first one refused
+    int limit = 0;   // Length: the characters the field keeps
+};
+std::optional<TypingRefusal> typingRefusal(Field field, QStringView text);
+
 // What the person is told when such text is refused; `what` names the
 // field as the person knows it.
 QString valueEndRefusal(const QString &what);

@@ -3,6 +3,7 @@
 #include "Configurator.h"
 
 #include "text/Cp1251.h"
+#include "text/VisibleText.h"
 
 #include <QBuffer>
 #include <QCoreApplication>
@@ -94,15 +95,26 @@ std::optional<QList<CellProblem>> loadWithValues(Configurator &configurator, con
         const auto written = std::find_if(loaded.begin(), loaded.end(),
                                           [&value](const WrittenValue &w) { return w.key == value.key; });
         if (written == loaded.end()) {
-            refused.append({column, QStringLiteral("not written to this tracker (firmware %1)")
-                                        .arg(configurator.settings().text(F::pVersion))});
+            refused.append({column,
+                            QStringLiteral("not written to this tracker (firmware %1): empty the cell for it")
+                                .arg(configurator.settings().text(F::pVersion)),
+                            value.column});
             continue;
         }
+        if (written->clockFromComputer) {
+            refused.append({column, QStringLiteral("the file takes the time from the computer's clock"),
+                            value.column});
+            continue;
+        }
+        // The editing rules corrected it, as they would have while it was
+        // typed: a value beyond its field's range, or one the tracker reads
+        // otherwise than it stands.
         const QString sent = displayValue(value.key, written->value);
-        if (sent != value.value || written->clockFromComputer) {
-            refused.append({column, written->clockFromComputer
-                                        ? QStringLiteral("the file takes the time from the computer's clock")
-                                        : QStringLiteral("\"%1\" would be written as \"%2\"").arg(value.value, sent)});
+        if (sent != value.value) {
+            refused.append({column,
+                            QStringLiteral("\"%1\" would be written as \"%2\": give the value the window keeps")
+                                .arg(visibleText(value.value), visibleText(sent)),
+                            value.column});
         }
     }
     return refused;

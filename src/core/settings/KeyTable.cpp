@@ -699,6 +699,25 @@ QList<Field> KeyTable::fields(Key key)
     return found;
 }
 
+QList<std::pair<Field, QString>> KeyTable::textItems(Key key, const QString &value)
+{
+    const Entry &s = entry(key);
+    if (s.codec != Codec::Items)
+        return {};
+    const int count = s.slotCount();
+    QList<std::pair<Field, QString>> found;
+    qsizetype start = 0;
+    for (int i = 0; i < count && start >= 0; ++i) {
+        const qsizetype comma = value.indexOf(u',', start);
+        const bool last = i == count - 1 || comma < 0;
+        const Slot &slot = s.parts[size_t(i)];
+        if (slot.kind == Item::Text || slot.kind == Item::Pin)
+            found.append({slot.field, last ? value.mid(start) : value.mid(start, comma - start)});
+        start = last ? -1 : comma + 1;
+    }
+    return found;
+}
+
 QByteArray KeyTable::controlZoneValue() const
 {
     int flags = 0;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <functional>
+#include <utility>
 
 #include "settings/DeviceSettings.h"
 
@@ -78,6 +79,10 @@ public:
     static QByteArray query(Key key);
     // The members a key's value is made of (and a read of it sets).
     static QList<Field> fields(Key key);
+    // The parts of a value that a read puts as they stand into edit fields
+    // (names, numbers, addresses, PIN), each with its field: split at the
+    // commas as the read splits it, the last item taking the rest.
+    static QList<std::pair<Field, QString>> textItems(Key key, const QString &value);
     // "KEY error": the line of a key that got no answer; the same in every
     // language of the window.
     static QString errorLine(Key key);

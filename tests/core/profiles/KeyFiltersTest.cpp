@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 using namespace kvmt;
 
 namespace {
@@ -72,4 +74,28 @@ TEST(KeyFilters, FieldsWithoutAFilterTakeAnyCharacter)
         EXPECT_EQ(acceptsTypedChar(field, QChar(u';')), field == F::edCmd);
     }
     EXPECT_FALSE(acceptsTypedChar(F::edSMSNumber1, QChar(u';')));
+}
+
+// Text that arrives whole from elsewhere is held to what typing could give:
+// the same filter, nothing no key types, no more than the field keeps.
+TEST(KeyFilters, AWholeTextPassesOnlyWhatTypingCouldGive)
+{
+    EXPECT_FALSE(typingRefusal(F::edPinCode, u"1234"));
+    EXPECT_FALSE(typingRefusal(F::edDevName, u"Фургон 7"));
+    EXPECT_FALSE(typingRefusal(F::edSMSHour, u"123456789")) << "no limit";
+    const auto length = typingRefusal(F::edPinCode, u"12345");
+    ASSERT_TRUE(length);
+    EXPECT_EQ(length->kind, TypingRefusal::Kind::Length);
+    EXPECT_EQ(length->limit, 4);
+    // Backspace passes the filter as a key, never as a character of a text.
+    for (const auto &[field, text, refused] : {std::tuple{F::edPinCode, u"12a4", u'a'},
+                                               std::tuple{F::edPinCode, u"12\b4", u'\b'},
+                                               std::tuple{F::edSMSNumber1, u"+7 900", u' '},
+                                               std::tuple{F::edDevName, u"VAN\n1", u'\n'},
+                                               std::tuple{F::edAPN, u"a;b", u';'}}) {
+        const auto found = typingRefusal(field, QStringView(text));
+        ASSERT_TRUE(found) << DeviceSettings::name(field).toStdString();
+        EXPECT_EQ(found->kind, TypingRefusal::Kind::Character);
+        EXPECT_EQ(found->character, QChar(refused));
+    }
 }

@@ -180,14 +180,15 @@ TEST_F(ProvisioningTest, AFileThatCannotBeLoadedWritesNothing)
 
 // ---- values tables: what a spreadsheet exports, and the rows refused ----
 
-// A row as "serial:KEY=value|KEY=value" or "serial!problem column|column".
+// A row as "serial@row:KEY=value|KEY=value|!column", a column refused
+// named by its header, or its letter where it has none.
 QString rowText(const ValuesRow &row)
 {
     QStringList parts;
     for (const TableValue &value : row.values)
         parts.append(QString::fromLatin1(KeyTable::name(value.key)) + u'=' + value.value);
     for (const CellProblem &problem : row.problems)
-        parts.append(u'!' + problem.column);
+        parts.append(u'!' + (problem.column.isEmpty() ? ValuesTable::columnLetters(problem.columnIndex) : problem.column));
     return QStringLiteral("%1@%2:%3").arg(row.serial).arg(row.row).arg(parts.join(u'|'));
 }
 
@@ -226,21 +227,106 @@ INSTANTIATE_TEST_SUITE_P(
                   {QStringLiteral("5001@2:DEVNAME=VAN-1|SMSNUMBER1=+7900"), QStringLiteral("5002@3:SMSNUMBER1=+7901")},
                   {}},
         // Excel's "CSV UTF-8" in a comma-decimal locale: a mark, ';', quotes.
+        // A line break inside a quoted cell stays in its row, as the
+        // spreadsheet shows it; no key types one into a field.
         TableCase{"semicolon_bom_quotes",
-                  "\xEF\xBB\xBFSerial;devname;SMSPERIOD\n5001;\"Фургон \"\"7\"\"\";\"0,30,1\"\n;;\n5002;\"a\nb\";\n",
-                  {QStringLiteral("5001@2:DEVNAME=Фургон \"7\"|SMSPERIOD=0,30,1"), QStringLiteral("5002@4:DEVNAME=a\nb")},
+                  "\xEF\xBB\xBFSerial;devname;SMSPERIOD\n5001;\"Ван \"\"7\"\"\";\"0,30,1\"\n;;\n5002;\"a\nb\";\n5003;c;\n",
+                  {QStringLiteral("5001@2:DEVNAME=Ван \"7\"|SMSPERIOD=0,30,1"), QStringLiteral("5002@4:!devname"),
+                   QStringLiteral("5003@5:DEVNAME=c")},
                   {}},
         TableCase{"row_faults",
-                  "serial,DEVNAME,Colour,\n5001,\"x;y\",,\n5002,,red,\nabc,z,,\n5003,,,,extra\n5001,w,,\n",
+                  "serial,DEVNAME,Colour,\n5001,\"x;y\",,\n5002,,red,\n5003,,,,extra\n5004,,,z,\n5001,w,,\n",
                   {QStringLiteral("5001@2:!DEVNAME|!serial"), QStringLiteral("5002@3:!Colour"),
-                   QStringLiteral("0@4:DEVNAME=z|!serial"), QStringLiteral("5003@5:!5"),
+                   QStringLiteral("5003@4:!E"), QStringLiteral("5004@5:!D"),
                    QStringLiteral("5001@6:DEVNAME=w|!serial")},
+                  {}},
+        // Rows as the spreadsheet numbers them: blank lines count, a line
+        // end is CR LF or LF, padding around an unquoted cell is no text.
+        TableCase{"blank_lines",
+                  "serial,DEVNAME\r\n\r\n5001, VAN-1 \r\n\r\n\r\n5002,VAN-2\n\n5003,VAN-3\r\n\r\n",
+                  {QStringLiteral("5001@3:DEVNAME=VAN-1"), QStringLiteral("5002@6:DEVNAME=VAN-2"),
+                   QStringLiteral("5003@8:DEVNAME=VAN-3")},
+                  {}},
+        TableCase{"tab_separated", "serial\tDEVNAME\tSMSNUMBER1\n5001\tVAN 1\t+79001110001\n5002\t\t+79001110002\n",
+                  {QStringLiteral("5001@2:DEVNAME=VAN 1|SMSNUMBER1=+79001110001"),
+                   QStringLiteral("5002@3:SMSNUMBER1=+79001110002")},
+                  {}},
+        // A spreadsheet's number format, where no digit was lost, and
+        // blanks around the serial.
+        TableCase{"serials_as_numbers",
+                  "serial;DEVNAME\n5001601.0;A\n\" 5001602\";B\n5.001603E+06;C\n5001604,00;D\n5,0016050E+06;E\n",
+                  {QStringLiteral("5001601@2:DEVNAME=A"), QStringLiteral("5001602@3:DEVNAME=B"),
+                   QStringLiteral("5001603@4:DEVNAME=C"), QStringLiteral("5001604@5:DEVNAME=D"),
+                   QStringLiteral("5001605@6:DEVNAME=E")},
+                  {}},
+        TableCase{"serial_rounded", "serial,DEVNAME\n5001601,A\n5.0016E+06,B\n", {},
+                  QStringLiteral("row 3 has no serial number (\"5.0016E+06\" is a number a spreadsheet rounded: "
+                                 "format the column as Text")},
+        TableCase{"serials_missing", "serial,DEVNAME\n5001,a\n\nabc,z\n,y\n5001.5,x\n", {},
+                  QStringLiteral("rows 4–6 have no serial number (row 4: \"abc\" is no serial number)")},
+        // What no person could have typed into the field.
+        TableCase{"values_the_window_refuses",
+                  "serial;SMSNUMBER1;SERVERPORT;DEVNAME;GSMPIN;BALANCENUM\n"
+                  "5001;7,91612E+10;4321.0;VAN-01-Ivanov;12a4;*100#,1,1\n"
+                  "5002;\"+79001110001 \";4321;Zoë;----;\n"
+                  "5003;+7 916 123-45-67;;VAN-01;1234;*100#x;\n"
+                  "5004;+79161234567;65535;VAN\x1B[2J;;\n",
+                  {QStringLiteral("5001@2:BALANCENUM=*100#,1,1|!SMSNUMBER1|!SERVERPORT|!DEVNAME|!GSMPIN"),
+                   QStringLiteral("5002@3:SERVERPORT=4321|GSMPIN=----|!SMSNUMBER1|!DEVNAME"),
+                   QStringLiteral("5003@4:DEVNAME=VAN-01|GSMPIN=1234|BALANCENUM=*100#x|!SMSNUMBER1"),
+                   QStringLiteral("5004@5:SMSNUMBER1=+79161234567|SERVERPORT=65535|!DEVNAME")},
                   {}},
         TableCase{"not_serial_first", "DEVNAME,serial\nx,5001\n", {}, QStringLiteral("first column must be")},
         TableCase{"key_twice", "serial,DEVNAME,devname\n", {}, QStringLiteral("name the same key")},
-        TableCase{"broken_quote", "serial,DEVNAME\n5001,\"open\n", {}, QStringLiteral("broken CSV")},
+        TableCase{"broken_quote", "serial,DEVNAME\n\n5001,\"open\n", {},
+                  QStringLiteral("row 3: a quoted cell is never closed")},
+        TableCase{"stray_quote", "serial,DEVNAME\n5001,VAN\"7\n", {}, QStringLiteral("row 2: a quote stands inside")},
+        TableCase{"other_separator", "serial|DEVNAME\n5001|VAN\n", {},
+                  QStringLiteral("save the table as CSV (comma or semicolon)")},
         TableCase{"windows_1251", "serial,DEVNAME\n5001,\xD4\xF3\xF0\n", {}, QStringLiteral("row 2 is not UTF-8")},
         TableCase{"empty", "", {}, QStringLiteral("empty")}),
     [](const ::testing::TestParamInfo<TableCase> &info) { return std::string(info.param.name); });
+
+// A serial column filled down by mistake: one problem per row, naming every
+// row of the serial once, however many there are.
+TEST(ValuesTableRows, OneSerialFilledDownIsOneProblemPerRow)
+{
+    QByteArray csv = "serial,DEVNAME\n5001600,FIRST\n";
+    constexpr int kFilled = 6000;
+    for (int i = 0; i < kFilled; ++i)
+        csv += "5001601,VAN\n";
+    csv += "5001602,OTHER\n5001603,A\n\n5001603,B\n";
+    QString error;
+    const std::optional<ValuesTable> table = ValuesTable::parse(csv, &error);
+    ASSERT_TRUE(table) << error.toStdString();
+    ASSERT_EQ(table->rows().size(), kFilled + 4);
+    const QString filled = QStringLiteral("serial 5001601 is given in rows 3–6002; keep one row per tracker");
+    int problems = 0;
+    for (const ValuesRow &row : table->rows()) {
+        problems += int(row.problems.size());
+        if (row.serial == 5001601) {
+            ASSERT_EQ(row.problems.size(), 1) << row.row;
+            EXPECT_EQ(row.problems.first().text, filled);
+            EXPECT_EQ(row.problems.first().columnIndex, 0);
+        }
+    }
+    EXPECT_EQ(problems, kFilled + 2);
+    EXPECT_TRUE(table->rowFor(5001600)->problems.isEmpty());
+    EXPECT_EQ(table->rowFor(5001601)->row, 3) << "the serial's first row answers for it";
+    EXPECT_EQ(table->rowFor(5001603)->problems.value(0).text,
+              QStringLiteral("serial 5001603 is given in rows 6004 and 6006; keep one row per tracker"));
+}
+
+TEST(ValuesTableRows, RowsAndColumnsAreNamedAsTheSpreadsheetShowsThem)
+{
+    EXPECT_EQ(ValuesTable::rowList({7}), QStringLiteral("7"));
+    EXPECT_EQ(ValuesTable::rowList({2, 4, 5, 6, 9}), QStringLiteral("2, 4–6 and 9"));
+    EXPECT_EQ(ValuesTable::rowList({2, 4, 6, 8, 10, 12, 14, 15, 16, 30}), QStringLiteral("2, 4, 6, 8, 10, 12 and 4 more"));
+    EXPECT_EQ(ValuesTable::columnLetters(0), QStringLiteral("A"));
+    EXPECT_EQ(ValuesTable::columnLetters(25), QStringLiteral("Z"));
+    EXPECT_EQ(ValuesTable::columnLetters(26), QStringLiteral("AA"));
+    EXPECT_EQ(ValuesTable::columnLetters(701), QStringLiteral("ZZ"));
+    EXPECT_EQ(ValuesTable::columnLetters(702), QStringLiteral("AAA"));
+}
 
 } // namespace
