@@ -100,6 +100,10 @@
         <translation>The RW device driver is not installed.</translation>
     </message>
     <message>
+        <source>Опознание прибора</source>
+        <translation>Identifying the tracker</translation>
+    </message>
+    <message>
         <source>Чтение параметров</source>
         <translation>Reading settings</translation>
     </message>
