@@ -127,6 +127,10 @@ Write them?</translation>
         <translation>The RW device driver is not installed.</translation>
     </message>
     <message>
+        <source>Опознание прибора</source>
+        <translation>Identifying the tracker</translation>
+    </message>
+    <message>
         <source>Чтение параметров</source>
         <translation>Reading settings</translation>
     </message>

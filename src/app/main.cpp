@@ -7,7 +7,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QMessageBox>
-#include <QTranslator>
 
 #include <cstdio>
 #include <cstdlib>
@@ -50,13 +49,7 @@ int main(int argc, char *argv[])
         options.turnWhileWaiting = true;
         // Installed before any window exists: every caption is translated
         // as it is created.
-        const int languageId = kvmt::startupLanguage(options.exeDir);
-        QTranslator interfaceTranslator;
-        if (kvmt::loadInterfaceTranslation(interfaceTranslator, languageId, programDir))
-            QApplication::installTranslator(&interfaceTranslator);
-        QTranslator toolkitTranslator;
-        if (kvmt::loadToolkitTranslation(toolkitTranslator, languageId))
-            QApplication::installTranslator(&toolkitTranslator);
+        const kvmt::InstalledLanguage language(kvmt::startupLanguage(options.exeDir), programDir);
         int result = 0;
         std::optional<kvmt::LaunchCommand> restart;
         {

@@ -2,6 +2,10 @@
 
 #include "cli/CliSupport.h"
 #include "cli/commands/Commands.h"
+#include "shell/ExeDir.h"
+#include "shell/Language.h"
+
+#include <QCoreApplication>
 
 namespace kvmt {
 
@@ -72,6 +76,9 @@ const char kUsage[] =
     "                          terminal without echo (Ctrl+C there ends the\n"
     "                          run); a FILE others can read is warned about\n"
     "  --password PIN          the same, visible to every local user\n"
+    "  --language ru|en        the language of the log lines and the summary;\n"
+    "                          else the window's choice in MT.ini, else the\n"
+    "                          system's language (Russian on a Russian system)\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain; provision: \"KIND: TRACKER: text\"). Exit codes: 0 done\n"
@@ -108,11 +115,50 @@ const NamedCommand kCommands[] = {
     {"provision", makeProvisionCommand},
 };
 
+// --language CODE (or --language=CODE) wherever it stands, taken out of
+// `arguments`. Nothing chosen: nullopt with `bad` false.
+std::optional<int> takeLanguageOption(QStringList &arguments, bool *bad, QTextStream &err)
+{
+    static const QString kOption = QStringLiteral("--language");
+    std::optional<int> chosen;
+    *bad = false;
+    for (qsizetype i = 0; i < arguments.size();) {
+        QString code;
+        if (arguments[i] == kOption) {
+            if (i + 1 >= arguments.size()) {
+                err << "kvmtconf-cli: --language needs ru or en" << Qt::endl;
+                *bad = true;
+                return std::nullopt;
+            }
+            code = arguments[i + 1];
+            arguments.remove(i, 2);
+        } else if (arguments[i].startsWith(kOption + u'=')) {
+            code = arguments[i].mid(kOption.size() + 1);
+            arguments.remove(i);
+        } else {
+            ++i;
+            continue;
+        }
+        chosen = languageFromCode(code);
+        if (!chosen) {
+            err << "kvmtconf-cli: --language takes ru or en, not \"" << code << '"' << Qt::endl;
+            *bad = true;
+            return std::nullopt;
+        }
+    }
+    return chosen;
+}
+
 } // namespace
 
-int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, const QStringList &libraryDirs,
+int runCli(const QStringList &givenArguments, QTextStream &out, QTextStream &err, const QStringList &libraryDirs,
            PasswordSource::Terminal terminal)
 {
+    QStringList arguments = givenArguments;
+    bool badLanguage = false;
+    const std::optional<int> chosenLanguage = takeLanguageOption(arguments, &badLanguage, err);
+    if (badLanguage)
+        return ExitUsage;
     if (arguments.isEmpty() || arguments.first() == QLatin1String("--help")) {
         (arguments.isEmpty() ? err : out) << kUsage;
         return arguments.isEmpty() ? ExitUsage : ExitOk;
@@ -124,6 +170,10 @@ int runCli(const QStringList &arguments, QTextStream &out, QTextStream &err, con
     }
     for (const NamedCommand &command : kCommands) {
         if (name == QLatin1String(command.name)) {
+            // The window's rule, and its texts: what the window would show
+            // on this computer, the log lines and the summary say here.
+            const InstalledLanguage language(chosenLanguage.value_or(startupLanguage(programExeDir())),
+                                             QCoreApplication::applicationDirPath());
             const CliContext context{out, err, libraryDirs, std::move(terminal)};
             return command.make()->execute(arguments.mid(1), context);
         }

@@ -16,10 +16,21 @@ public:
     }
     void logEvent(const QString &text, int kind) override
     {
-        m_out << logKindName(kind) << ": ";
-        if (!m_tracker.isEmpty())
-            m_out << m_tracker << ": ";
-        m_out << text << Qt::endl;
+        // The window spaces its pane with line breaks inside a text (the
+        // console's echo of a command starts with one); here each line of
+        // the text is a "KIND: text" line of its own, and a blank one, mere
+        // spacing, is left out.
+        for (QStringView line : QStringView(text).split(u'\n')) {
+            if (line.endsWith(u'\r'))
+                line.chop(1);
+            if (!line.isEmpty())
+            {
+                m_out << logKindName(kind) << ": ";
+                if (!m_tracker.isEmpty())
+                    m_out << m_tracker << ": ";
+                m_out << line << Qt::endl;
+            }
+        }
         if (kind == LogError)
             ++m_errors;
     }

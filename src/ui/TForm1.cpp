@@ -686,6 +686,10 @@ void TForm1::showSummary(const SettingsSummary &summary)
         appendColouredLine(pane, row.line(), row.kind, row.plainLength());
     // A build stopped by a bad radius stays where its last line was.
     if (summary.complete()) {
+        // The pane's own cursor too: the lines went in behind it, and a pane
+        // first shown later (a build at connection, behind another page)
+        // scrolls to its cursor.
+        pane->moveCursor(QTextCursor::Start);
         pane->verticalScrollBar()->setValue(0);
         pane->horizontalScrollBar()->setValue(0);
     }

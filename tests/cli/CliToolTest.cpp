@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -48,11 +50,32 @@ ToolRun runTool(const QStringList &arguments, const QStringList &libraryDirs = {
     return run;
 }
 
+// MT.ini in the tool's data folder, as the window writes it.
+void writeProgramSettings(const QByteArray &bytes)
+{
+    writeAll(QDir(programExeDir()).filePath(QStringLiteral("MT.ini")), bytes);
+}
+
 class CliTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { TrackerHome::instance().reset(); }
+    void SetUp() override
+    {
+        TrackerHome::instance().reset();
+        // The window of a Russian engineer chose Russian: the texts compared
+        // below are the Russian ones whatever the language of the machine
+        // that runs the tests.
+        writeProgramSettings("[COMMON]\r\nLanguage=Russian\r\n");
+    }
 };
+
+// Every line on standard error is an event log line, "KIND: text".
+bool allLogLines(const QString &err)
+{
+    static const QRegularExpression line(QStringLiteral("^(error|success|notice|plain): \\S"));
+    const QStringList lines = err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return std::all_of(lines.begin(), lines.end(), [](const QString &l) { return line.match(l).hasMatch(); });
+}
 
 } // namespace
 
@@ -1070,7 +1093,12 @@ TEST_F(CliTest, ConsoleSendsOneRawCommandAndPrintsTheReply)
     const ToolRun number = runTool({QStringLiteral("console"), QStringLiteral("NUMBER=?;")});
     EXPECT_EQ(number.exitCode, 0) << number.err.toStdString();
     EXPECT_EQ(number.out, QStringLiteral("NUMBER=5001781;\n"));
-    EXPECT_TRUE(number.err.contains(QStringLiteral("success: \nNUMBER=?;\nnotice: NUMBER=5001781;\n")));
+    // The tracker is identified, not read, and the command's echo is a log
+    // line like the others.
+    EXPECT_TRUE(number.err.startsWith(QStringLiteral("success: Опознание прибора\n"))) << number.err.toStdString();
+    EXPECT_FALSE(number.err.contains(QStringLiteral("Чтение параметров")));
+    EXPECT_TRUE(number.err.contains(QStringLiteral("success: NUMBER=?;\nnotice: NUMBER=5001781;\n")));
+    EXPECT_TRUE(allLogLines(number.err)) << number.err.toStdString();
     // Only identified for the command, not read.
     const QStringList commands = TrackerHome::instance().commands(QStringLiteral("5001781"));
     EXPECT_FALSE(commands.contains(QStringLiteral("SERVER=?;")));
@@ -1101,6 +1129,83 @@ TEST_F(CliTest, ConsoleNeedsAnUnlockedTracker)
     EXPECT_EQ(unlocked.exitCode, 0);
     EXPECT_TRUE(unlocked.out.startsWith(QStringLiteral("GSMAPN=")));
     EXPECT_FALSE(unlocked.out.contains(QStringLiteral("DEVLOCK")));
+}
+
+// The window's rule for the language, and --language over it.
+TEST_F(CliTest, TheLanguageIsTheWindowsChoiceUnlessTheOptionNamesOne)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001801"), QStringLiteral("KVMT-1.44")));
+    const struct {
+        QByteArray ini;
+        QStringList options;
+        bool english;
+    } cases[] = {
+        {"[COMMON]\r\nLanguage=Russian\r\n", {}, false},
+        {"[COMMON]\r\nLanguage=Russian\r\n", {QStringLiteral("--language"), QStringLiteral("en")}, true},
+        {"[COMMON]\r\nLanguage=english\r\n", {}, true},
+        {"[COMMON]\r\nLanguage=English\r\n", {QStringLiteral("--language=RU")}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.ini.toStdString() + c.options.join(u' ').toStdString());
+        writeProgramSettings(c.ini);
+        // The option stands anywhere, also before the command.
+        const ToolRun run = runTool(c.options + QStringList{QStringLiteral("summary")});
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(run.err.startsWith(QStringLiteral("success: Reading settings\n")), c.english) << run.err.toStdString();
+        EXPECT_EQ(run.out.contains(QStringLiteral("success: Server port = 2225")), c.english);
+        EXPECT_EQ(run.out.contains(QStringLiteral("success: Порт сервера = 2225")), !c.english);
+    }
+    // Each run leaves the application's texts as it found them.
+    EXPECT_EQ(QCoreApplication::translate("kvmt::ConnectionMonitor", "Чтение параметров"),
+              QStringLiteral("Чтение параметров"));
+
+    for (const QStringList &bad : {QStringList{QStringLiteral("read"), QStringLiteral("--language"), QStringLiteral("de")},
+                                   QStringList{QStringLiteral("read"), QStringLiteral("--language")}}) {
+        const ToolRun run = runTool(bad);
+        EXPECT_EQ(run.exitCode, 1);
+        EXPECT_TRUE(run.err.contains(QStringLiteral("--language"))) << run.err.toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+    }
+    EXPECT_TRUE(runTool({QStringLiteral("--help")}).out.contains(QStringLiteral("--language ru|en")));
+}
+
+// Without MT.ini the computer's language decides, as for the window: the
+// tool run as a program in the environment of an English and of a Russian
+// system.
+TEST_F(CliTest, WithoutAChoiceTheSystemLanguageDecides)
+{
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001802"), QStringLiteral("KVMT-1.44")));
+    const struct {
+        const char *locale;
+        QStringList options;
+        bool english;
+    } cases[] = {
+        {"en_US.UTF-8", {}, true},
+        {"ru_RU.UTF-8", {}, false},
+        {"en_US.UTF-8", {QStringLiteral("--language"), QStringLiteral("ru")}, false},
+        {"ru_RU.UTF-8", {QStringLiteral("--language"), QStringLiteral("en")}, true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.locale) + ' ' + c.options.join(u' ').toStdString());
+        QTemporaryDir data;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("KVMT_DATA_DIR"), data.path());
+        for (const char *name : {"LANG", "LC_ALL", "LC_MESSAGES"})
+            environment.insert(QString::fromLatin1(name), QString::fromLatin1(c.locale));
+        environment.remove(QStringLiteral("LANGUAGE"));
+        QProcess tool;
+        tool.setProcessEnvironment(environment);
+        tool.start(QDir(QStringLiteral(KVMT_TEST_BIN_DIR)).filePath(QStringLiteral("kvmtconf-cli")),
+                   QStringList{QStringLiteral("summary")} + c.options);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        const QString out = QString::fromUtf8(tool.readAllStandardOutput());
+        const QString err = QString::fromUtf8(tool.readAllStandardError());
+        EXPECT_EQ(tool.exitCode(), 0) << err.toStdString();
+        EXPECT_EQ(err.startsWith(QStringLiteral("success: Reading settings\n")), c.english) << err.toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("Server port = 2225")), c.english) << out.left(200).toStdString();
+        EXPECT_EQ(out.contains(QStringLiteral("Порт сервера = 2225")), !c.english);
+        EXPECT_FALSE(QFileInfo::exists(data.filePath(QStringLiteral("MT.ini")))) << "the tool chooses nothing for the window";
+    }
 }
 
 TEST_F(CliTest, JsonOutputsParseAndCarryTheirFields)

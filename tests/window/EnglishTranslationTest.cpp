@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -166,6 +167,7 @@ TEST_F(WindowInLanguage, EnglishLeavesNoRussianOnAnyPageOfAConnectedWindow)
     const auto *summary = form.findChild<QTextEdit *>(QStringLiteral("All_param"));
     ASSERT_NE(summary, nullptr);
     EXPECT_TRUE(summary->toPlainText().contains(QStringLiteral("Server port = ")));
+    EXPECT_FALSE(summary->horizontalScrollBar()->isVisible()) << "the English lines fit the tab's width too";
 
     for (QMenu *menu : form.menuBar()->findChildren<QMenu *>()) {
         EXPECT_FALSE(hasCyrillic(menu->title())) << menu->title().toStdString();

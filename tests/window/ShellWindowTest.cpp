@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -123,6 +124,44 @@ TEST_F(ShellWindowTest, OnlyThePersonsChoiceOfPageBuildsTheSummary)
     QTest::keyClick(bar, Qt::Key_Left);                                   // 3
     EXPECT_EQ(pages->currentIndex(), 1);
     EXPECT_EQ(summaries, 3);
+}
+
+// The summary pane takes its whole tab: a tracker's ordinary settings fit
+// without a horizontal scroll bar, and only a value too long for the tab
+// brings one.
+TEST_F(ShellWindowTest, TheSummaryFillsItsTabAndScrollsSidewaysOnlyForALongValue)
+{
+    TForm1 &w = create();
+    w.show();
+    connectTracker();
+    auto *pages = control<QTabWidget>("PageControl1");
+    auto *pane = control<QTextEdit>("All_param");
+    // Built at connection while its page was hidden, the summary opens at
+    // its first line when the program brings the page forward.
+    pages->setCurrentIndex(2);
+    QApplication::processEvents();
+    EXPECT_GT(pane->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(pane->verticalScrollBar()->value(), 0);
+
+    QTabBar *bar = pages->tabBar();
+    const auto showSummary = [&] {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(0).center());
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
+        QApplication::processEvents();
+    };
+    showSummary();
+    ASSERT_EQ(pages->currentWidget(), pane->parentWidget());
+    EXPECT_EQ(pane->geometry(), pane->parentWidget()->rect());
+    EXPECT_GE(pane->width(), pages->width() - 8);
+    EXPECT_TRUE(pane->toPlainText().contains(QStringLiteral("Порт сервера = ")));
+    EXPECT_TRUE(pane->verticalScrollBar()->isVisible());
+    EXPECT_FALSE(pane->horizontalScrollBar()->isVisible());
+    EXPECT_LE(pane->document()->idealWidth(), pane->viewport()->width());
+
+    w.configurator().settings().setChecked(F::rbGoogle, true);
+    w.configurator().settings().setText(F::edMapFormat_1, QString(96, QLatin1Char('W')));
+    showSummary();
+    EXPECT_TRUE(pane->horizontalScrollBar()->isVisible());
 }
 
 TEST_F(ShellWindowTest, TheServiceParameterShowsConsoleAndLogButton)

@@ -50,6 +50,7 @@ int ConsoleCommand::execute(const QStringList &options, const CliContext &contex
     // The console needs the tracker identified and unlocked, not read: the
     // window's "do not read at connection" box, ticked for this session.
     session.configurator.settings().setChecked(F::cbReadSetup, true);
+    session.configurator.monitor().setIdentifyingOnly(true);
     if (const int failed = takeUpTracker(session, err))
         return failed;
     const qsizetype before = session.tap.lines().size();

@@ -261,7 +261,7 @@ void ConnectionMonitor::identifyDevice()
 {
     m_outcome = Identification::Running;
     m_connectedNumber.reset();
-    m_log.logEvent(tr("Чтение параметров"), LogSuccess);
+    m_log.logEvent(m_identifyingOnly ? tr("Опознание прибора") : tr("Чтение параметров"), LogSuccess);
 
     m_link.sendCommand("NUMBER=?;");
     if (m_link.receiveReply() != 0) {

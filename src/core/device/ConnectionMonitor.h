@@ -75,6 +75,10 @@ public:
     // Identification ends after the exchange in progress once this is
     // requested, without reading the settings.
     void setStop(SequenceStop *stop) { m_stop = stop; }
+    // A tool that only identifies the tracker (the raw console) says so as
+    // its opening line instead of the window's "Чтение параметров", which
+    // the window logs even with its "do not read" box ticked.
+    void setIdentifyingOnly(bool only) { m_identifyingOnly = only; }
 
     bool isRunPending() const { return m_devtimer.isActive() || m_deferredRun; }
 
@@ -120,6 +124,7 @@ private:
     bool m_deferredRun = false;
     Identification m_outcome = Identification::None;
     SequenceStop *m_stop = nullptr;
+    bool m_identifyingOnly = false;
     int m_runCount = 0;
     // The tracker the window shows: its listed name and its NUMBER reply at
     // identification (nullopt: it gave none).

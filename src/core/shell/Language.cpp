@@ -86,6 +86,37 @@ bool loadToolkitTranslation(QTranslator &translator, int languageId)
     return translator.load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
+std::optional<int> languageFromCode(const QString &code)
+{
+    if (code.compare(QLatin1String("ru"), Qt::CaseInsensitive) == 0)
+        return LanguageRussian;
+    if (code.compare(QLatin1String("en"), Qt::CaseInsensitive) == 0)
+        return LanguageEnglish;
+    return std::nullopt;
+}
+
+InstalledLanguage::InstalledLanguage(int languageId, const QString &programDir)
+    : m_interface(std::make_unique<QTranslator>())
+    , m_toolkit(std::make_unique<QTranslator>())
+{
+    if (loadInterfaceTranslation(*m_interface, languageId, programDir))
+        QCoreApplication::installTranslator(m_interface.get());
+    else
+        m_interface.reset();
+    if (loadToolkitTranslation(*m_toolkit, languageId))
+        QCoreApplication::installTranslator(m_toolkit.get());
+    else
+        m_toolkit.reset();
+}
+
+InstalledLanguage::~InstalledLanguage()
+{
+    if (m_toolkit)
+        QCoreApplication::removeTranslator(m_toolkit.get());
+    if (m_interface)
+        QCoreApplication::removeTranslator(m_interface.get());
+}
+
 QString manualFileName()
 {
     // The English interface names its own edition of the manual.

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
 #include <optional>
 
 class QTranslator;
@@ -50,6 +51,28 @@ bool loadInterfaceTranslation(QTranslator &translator, int languageId, const QSt
 // Qt's own texts (the Yes and No of a question) in Russian; English is
 // Qt's built-in language. False when Qt's Russian file is not installed.
 bool loadToolkitTranslation(QTranslator &translator, int languageId);
+
+// The language a short code names, as the command line gives it: "ru" or
+// "en", in any case; nothing for any other text.
+std::optional<int> languageFromCode(const QString &code);
+
+// A language's texts installed in the running application, the program's
+// own and Qt's, for as long as this object lives; the window keeps one for
+// the whole run, the command-line tool for one command. Nothing is
+// installed for what has no file (Russian, the built-in language, or a
+// missing English file: the interface then stays Russian).
+class InstalledLanguage
+{
+public:
+    InstalledLanguage(int languageId, const QString &programDir);
+    ~InstalledLanguage();
+    InstalledLanguage(const InstalledLanguage &) = delete;
+    InstalledLanguage &operator=(const InstalledLanguage &) = delete;
+
+private:
+    std::unique_ptr<QTranslator> m_interface;
+    std::unique_ptr<QTranslator> m_toolkit;
+};
 
 // The user manual of the running interface's language, beside the
 // executable or in the share folder of an installed system, the first that
