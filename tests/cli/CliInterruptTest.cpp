@@ -36,6 +36,10 @@ public:
         QList<QByteArray> storage{QByteArray(KVMT_CLI_PATH)};
         for (const QString &argument : arguments)
             storage.append(argument.toLocal8Bit());
+        // The lines looked for are the Russian ones, whatever the system's
+        // language.
+        storage.append("--language");
+        storage.append("ru");
         std::vector<char *> argv;
         for (QByteArray &one : storage)
             argv.push_back(one.data());
@@ -238,13 +242,13 @@ TEST_F(CliInterruptTest, CtrlCOnTheTerminalEndsEachCommandTruthfully)
          {}, QStringLiteral("the tracker may still be running its test"), false, 1, {}},
         {"provision, once during the write, with a second tracker waiting",
          {QStringLiteral("latency_ms=10")}, {QStringLiteral("provision"), file}, {},
-         QStringLiteral("success: Запись параметров"), {}, 1,
+         QStringLiteral("success: ") + serial + QStringLiteral(": Запись параметров"), {}, 1,
          16, {QStringLiteral("*"), QStringLiteral("CONFCLOSE=1;")}, {},
          serial + QStringLiteral("\tok\tsaved\t-\r\n"), QStringLiteral("1 attached trackers were not reached"), true, 2,
          QStringLiteral("5001802")},
         {"provision, twice during the write",
          silentAfterWrite, {QStringLiteral("provision"), file}, QStringLiteral("GSMPIN="),
-         QStringLiteral("success: Запись параметров"), {}, 2,
+         QStringLiteral("success: ") + serial + QStringLiteral(": Запись параметров"), {}, 2,
          16, {QStringLiteral("*"), QStringLiteral("CONFCLOSE=1;")}, QStringLiteral("SAVECONFIG"),
          serial + QStringLiteral("\tinterrupted\tnot-saved\t-\r\n"), QStringLiteral("0 of 1 trackers provisioned"), false, 1, {}},
     };
