@@ -616,6 +616,15 @@ TEST_F(CliTest, FileWithAnEntryTheLoadRefusesIsABadFileForEveryCommand)
                 EXPECT_TRUE(!sent.startsWith(named + u'=') || sent == named + QStringLiteral("=?;")) << sent.toStdString();
         }
     }
+
+    // The empty clock a window that holds none writes into its files is no
+    // refused entry: the program loads its own files.
+    QByteArray own = readAll(fleet);
+    const qsizetype at = own.indexOf("\r\nSETTIME=") + 2;
+    ASSERT_GT(at, 2);
+    own.replace(at, own.indexOf("\r\n", at) - at, "SETTIME=,0,0;");
+    const ToolRun load = runTool({QStringLiteral("load"), writeAll(dir.filePath(QStringLiteral("own.atc")), own)});
+    EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
 }
 
 TEST_F(CliTest, ProvisionTouchesOnlyTheChosenSerials)

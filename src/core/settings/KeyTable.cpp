@@ -661,7 +661,11 @@ bool KeyTable::applyTime(Source source, const QByteArray &value, bool *rejected)
         m_settings.setText(F::edTimeSync, QString());
         m_settings.setText(F::edTimeZone, QString());
         *rejected = true;
-        return count >= needed;
+        // A window that holds no clock (never read, or a rejected one)
+        // writes an empty time into its profile files: such a file must
+        // load again, its time being replaced when it is written anyway.
+        const bool ownEmptyTime = source == Source::File && value.startsWith(',');
+        return count >= needed || ownEmptyTime;
     }
     m_settings.setText(F::edTimeSync, QString::asprintf("%02d:%02d,%02d.%02d.%04d", n[0], n[1], n[2], n[3], n[4]));
     m_settings.setText(F::edTimeZone, QString::number(n[5]));
