@@ -176,6 +176,12 @@ int takeUpTracker(CliSession &session, QTextStream &err)
     }
     if (prompts.closeRequested())
         return ExitRefused;
+    // A tracker that does not say who it is would have its settings taken
+    // for, and its files filed under, a serial it never gave.
+    if (configurator.identity().serialNumber == 0) {
+        err << "kvmtconf-cli: the tracker did not give its serial number; it is not taken as identified" << Qt::endl;
+        return ExitNotRead;
+    }
     using Id = ConnectionMonitor::Identification;
     switch (configurator.monitor().lastIdentification()) {
     case Id::SettingsRead:

@@ -36,6 +36,11 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     hooks.buildSummary = [this] { buildSettingsSummary(); };
     hooks.applyProfileLayout = [this] { m_profileLayout.applyProfileLayout(); };
     hooks.stopLogReader = [this] { m_cdcLog.stop(); };
+    // Whatever filled the window before, it was not this tracker's read.
+    hooks.connecting = [this] {
+        m_filled = false;
+        m_readThisConnection = false;
+    };
     m_monitor.setHooks(std::move(hooks));
     m_monitor.setStop(&m_stop);
     m_link.setClaimChanged([this] { emit linkClaimChanged(); });
@@ -45,7 +50,9 @@ Configurator::Configurator(EventLog &log, UserPrompts &prompts, QStringList libr
     m_reader.setTrackerReadStarting([this] { m_pendingChanges.holdForTrackerRead(); });
     // A read the tracker did not answer in full is no backup to restore.
     m_reader.setTrackerReadDone([this](const QList<Key> &unanswered) {
-        if (m_reader.lastTaken() > 0) {
+        // A stopped read filled only some fields: the rest are not this
+        // tracker's, so Save asks first.
+        if (m_reader.lastTaken() > 0 && !m_stop.requested()) {
             m_filled = true;
             m_readThisConnection = true;
         }
@@ -127,6 +134,9 @@ void Configurator::readAfterUnlock()
     m_reader.readSettings(false);
     buildSettingsSummary();
     m_profileLayout.applyProfileLayout();
+    m_settings.setEnabled(F::btSave, true);
+    for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
+        m_settings.setVisible(button, true);
 }
 
 SettingsSummary Configurator::buildSettingsSummary()

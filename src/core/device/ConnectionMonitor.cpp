@@ -216,17 +216,23 @@ void ConnectionMonitor::connectNew()
     if (m_stop)
         m_stop->clear();
     m_flags |= LinkFlag::Connected;
+    if (m_hooks.connecting)
+        m_hooks.connecting();
     identifyDevice();
     applyFirmwareGates();
     if (m_hooks.buildSummary)
         m_hooks.buildSummary();
     if (m_hooks.applyProfileLayout)
         m_hooks.applyProfileLayout();
-    // Stopped before the read: the fields hold nothing of this tracker, and
-    // Save would write them into it.
-    m_settings.setEnabled(F::btSave, m_outcome != Identification::Stopped);
+    // Not read (stopped, no answer, no password): the fields hold nothing of
+    // this tracker, perhaps the tracker's before, and Save or a test's
+    // settings would write them into it. A read after an unlock on the
+    // security page offers them again.
+    const bool settingsHeld =
+        m_outcome == Identification::SettingsRead || m_outcome == Identification::ReadSkipped;
+    m_settings.setEnabled(F::btSave, settingsHeld);
     for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
-        m_settings.setVisible(button, true);
+        m_settings.setVisible(button, settingsHeld);
     for (const F button : {F::btOnOffPIN, F::btChangePIN, F::edResetLockMp})
         m_settings.setEnabled(button, true);
 }
@@ -266,6 +272,10 @@ void ConnectionMonitor::identifyDevice()
     m_link.sendCommand("NUMBER=?;");
     if (m_link.receiveReply() != 0) {
         m_log.logEvent(QStringLiteral("NUMBER error"), LogError);
+        // The serial of a tracker shown before must not pass for this one's:
+        // its copies, backups and password list are filed under it.
+        m_settings.setText(F::pSerial, QString::fromUtf16(DeviceSettings::info(F::pSerial).designText));
+        m_identity.serialNumber = 0;
     } else {
         if (m_link.replyKey() == "NUMBER")
             m_connectedNumber = m_link.replyValue();

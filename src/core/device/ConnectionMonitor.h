@@ -32,6 +32,7 @@ public:
         std::function<void()> buildSummary;
         std::function<void()> applyProfileLayout;
         std::function<void()> stopLogReader;      // and close its port
+        std::function<void()> connecting;         // a new tracker, before its identification
     };
 
     static constexpr int kIntervalMs = 500;

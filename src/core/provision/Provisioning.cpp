@@ -54,6 +54,10 @@ QByteArray withValues(QByteArray file, const QList<TableValue> &values)
             // Entries end in CR LF, the last one too.
             if (!lines.isEmpty() && lines.last().isEmpty())
                 lines.removeLast();
+            // A last entry the file left without its line end gets one: run
+            // on into the added entry, it would no longer be an entry.
+            if (!lines.isEmpty() && !lines.last().endsWith('\r'))
+                lines.last().append('\r');
             lines.append(line + '\r');
             lines.append(QByteArray());
         }

@@ -1,5 +1,6 @@
 #include "settings/ReadHistory.h"
 
+#include "device/ConnectionMonitor.h"
 #include "settings/DeviceSettings.h"
 
 #include <QCoreApplication>
@@ -59,9 +60,10 @@ QStringList ReadHistory::copies(const QString &exeDir, const QString &serial)
 
 QString ReadHistory::keep(const QString &exeDir)
 {
-    if (exeDir.isEmpty())
-        return {};
     const QString serial = m_settings.text(F::pSerial);
+    // No backup is filed under a serial the tracker never gave.
+    if (exeDir.isEmpty() || parseSerialNumber(serial.toLatin1()) == 0)
+        return {};
     const QDir dir(folder(exeDir, serial));
     // Both levels: "history/" lists whose trackers were read, the serial's
     // folder holds their passwords.

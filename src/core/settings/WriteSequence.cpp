@@ -1,6 +1,7 @@
 #include "settings/WriteSequence.h"
 
 #include "device/CommandChannel.h"
+#include "device/ConnectionMonitor.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/ReadSequence.h"
@@ -180,6 +181,14 @@ bool WriteSequence::writeSettings(bool toFile)
         progress.advance(0);
     }
 
+    // A tracker that gave no serial number has no files of its own: under a
+    // placeholder, every such tracker's copy would overwrite the last one's.
+    if (toTracker && !serialKnown()) {
+        m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
+                                                   "Трекер не сообщил серийный номер: копия настроек не записана"),
+                       LogError);
+        return false;
+    }
     // Written also after failed keys: the copy records what was attempted.
     const bool ownerOnly = !toFile || m_saveFilePrivate;
     const bool written = writeFile(toFile ? m_saveFileName : autoCopyPath(), m_buffer.filled(),
@@ -319,8 +328,15 @@ QList<Key> WriteSequence::lastNotTaken() const
     return keys;
 }
 
+bool WriteSequence::serialKnown() const
+{
+    return parseSerialNumber(m_settings.text(F::pSerial).toLatin1()) != 0;
+}
+
 bool WriteSequence::writePasswordList()
 {
+    if (!serialKnown())
+        return false;
     const QString path = passwordListPath();
     if (!path.isEmpty()) {
         makePrivateFolder(QFileInfo(path).absolutePath());

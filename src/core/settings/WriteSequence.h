@@ -73,6 +73,8 @@ public:
     // empty while no program folder is set.
     QString autoCopyPath() const;
     QString passwordListPath() const;
+    // Whether pSerial holds a serial number the tracker gave.
+    bool serialKnown() const;
 
 private:
     // The keys from `first` on that the gates let through as they stand.
