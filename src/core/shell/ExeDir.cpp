@@ -1,8 +1,7 @@
 #include "shell/ExeDir.h"
 
-#include <QCoreApplication>
+#include <QFile>
 #include <QDir>
-#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace kvmt {
@@ -41,18 +40,9 @@ bool folderIsWritable(const QString &dir)
     return probe.open();
 }
 
-QString programExeDir()
+QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir)
 {
-    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
-    if (!named.isEmpty()) {
-        QDir().mkpath(named);
-        return named;
-    }
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
-    if (chosen == dataDir)
-        QDir().mkpath(dataDir);
-    return chosen;
+    return QFile::exists(QDir(programDir).filePath(QLatin1String(PortableMarker))) ? programDir : dataDir;
 }
 
 } // namespace kvmt
