@@ -3,7 +3,10 @@
 // read with echo turned off through the console mode.
 #include "cli/Console.h"
 
+#include <QString>
+
 #include <cstdio>
+#include <iterator>
 
 #include <windows.h>
 
@@ -34,9 +37,11 @@ std::optional<QByteArray> askPasswordWithoutEcho()
     if (!read)
         return std::nullopt;
     QString line = QString::fromWCharArray(buffer, int(count));
-    const qsizetype end = line.indexOf(QLatin1Char('\r')) >= 0 ? line.indexOf(QLatin1Char('\r')) : line.indexOf(QLatin1Char('\n'));
-    if (end >= 0)
-        line.truncate(end);
+    // The console hands the line over with its CR LF.
+    for (const QLatin1Char end : {QLatin1Char('\r'), QLatin1Char('\n')}) {
+        if (const qsizetype at = line.indexOf(end); at >= 0)
+            line.truncate(at);
+    }
     if (line.isEmpty())
         return std::nullopt;
     // The password goes to the tracker as Windows-1251 text; it is digits.
