@@ -25,17 +25,20 @@ foreach(dll ${KVMT_MINGW_DLLS})
     list(APPEND kvmt_runtime_files ${KVMT_${dll}_PATH} "")
 endforeach()
 
-# kvmt_deploy_runtime(target folder [extra files...]): copies the runtime
-# into `folder` (pairs of file and subfolder in kvmt_runtime_files).
+# kvmt_deploy_runtime(target folder [file]): copies the runtime, and one more
+# file, into `folder` (kvmt_runtime_files: pairs of file and subfolder).
 function(kvmt_deploy_runtime target folder)
     set(outputs)
-    set(commands)
-    list(LENGTH kvmt_runtime_files count)
+    set(files "${kvmt_runtime_files}")
+    if(ARGN)
+        list(APPEND files ${ARGN} "")
+    endif()
+    list(LENGTH files count)
     math(EXPR last "${count} - 1")
     foreach(i RANGE 0 ${last} 2)
         math(EXPR j "${i} + 1")
-        list(GET kvmt_runtime_files ${i} file)
-        list(GET kvmt_runtime_files ${j} sub)
+        list(GET files ${i} file)
+        list(GET files ${j} sub)
         get_filename_component(name ${file} NAME)
         if(sub)
             set(out ${folder}/${sub}/${name})
@@ -72,7 +75,7 @@ add_custom_target(kvmt_windows_manuals ALL DEPENDS ${kvmt_manuals})
 # beside them as the Linux tests have it; build-windows/bin stays as a person
 # gets it, with the virtual tracker apart.
 if(TARGET kvmt_test_support)
-    kvmt_deploy_runtime(kvmt_windows_test_runtime ${KVMT_TEST_BIN_DIR})
+    kvmt_deploy_runtime(kvmt_windows_test_runtime ${KVMT_TEST_BIN_DIR} ${KVMT_WINDOWS_KIT}/bin/Qt6Test.dll)
     set(kvmt_test_libs ${KVMT_TEST_BIN_DIR}/KVUSB.dll ${KVMT_TEST_BIN_DIR}/kvmtconf_en.qm)
     add_custom_command(OUTPUT ${kvmt_test_libs}
         COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:KVUSB> ${KVMT_TEST_BIN_DIR}/KVUSB.dll
