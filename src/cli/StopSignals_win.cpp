@@ -25,7 +25,8 @@ std::atomic<bool> g_signalled{false};
 // lives.
 std::atomic<QObject *> g_receiver{nullptr};
 std::function<void()> *g_deliver = nullptr;
-HANDLE g_finished = nullptr;
+// Set when the instance goes: the end a closing console waits for.
+std::atomic<HANDLE> g_finished{nullptr};
 
 BOOL WINAPI onConsoleControl(DWORD event)
 {
@@ -52,8 +53,8 @@ BOOL WINAPI onConsoleControl(DWORD event)
     // the tool the few seconds Windows allows to end the exchange in
     // progress and leave the tracker as a stop does.
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
-        if (g_finished)
-            WaitForSingleObject(g_finished, 4500);
+        if (const HANDLE finished = g_finished.load())
+            WaitForSingleObject(finished, 4500);
     }
     return TRUE;
 }
@@ -65,7 +66,7 @@ StopSignals::StopSignals(std::function<void()> onStop, SequenceStop *sequence)
 {
     g_signalled.store(false);
     g_sequence.store(sequence);
-    g_finished = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    g_finished.store(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     g_deliver = new std::function<void()>([this] {
         drain();
         if (m_stopped && m_onStop)
@@ -83,10 +84,10 @@ StopSignals::~StopSignals()
     // A stop posted but not yet delivered finds nothing to call.
     delete g_deliver;
     g_deliver = nullptr;
-    if (g_finished) {
-        SetEvent(g_finished);
-        CloseHandle(g_finished);
-        g_finished = nullptr;
+    if (const HANDLE finished = g_finished.exchange(nullptr)) {
+        SetEvent(finished);
+        // A handler still waiting on it returns at once once it is closed.
+        CloseHandle(finished);
     }
 }
 
