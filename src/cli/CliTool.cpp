@@ -67,6 +67,8 @@ const char kUsage[] =
     "                          FILE; else KVMT_PASSWORD, else asked on the\n"
     "                          terminal without echo\n"
     "  --password PIN          the same, visible to every local user\n"
+    "  --virtual-tracker       use the virtual tracker's device library, from its\n"
+    "                          own folder, instead of the maker's\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain). Exit codes: 0 done (diff: no differences), 1 usage,\n"
