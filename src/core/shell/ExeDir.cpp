@@ -1,9 +1,7 @@
 #include "shell/ExeDir.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QDir>
 #include <QTemporaryFile>
 
 namespace kvmt {
@@ -35,6 +33,14 @@ void makeDataFolder(const QString &path)
 
 } // namespace
 
+void makeDataFolder(const QString &path)
+{
+    if (QDir(path).exists())
+        return;
+    if (QDir().mkpath(path))
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable)
 {
@@ -54,18 +60,9 @@ bool folderIsWritable(const QString &dir)
     return probe.open();
 }
 
-QString programExeDir()
+QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir)
 {
-    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
-    if (!named.isEmpty()) {
-        makeDataFolder(named);
-        return named;
-    }
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
-    if (chosen == dataDir)
-        makeDataFolder(dataDir);
-    return chosen;
+    return QFile::exists(QDir(programDir).filePath(QLatin1String(PortableMarker))) ? programDir : dataDir;
 }
 
 } // namespace kvmt

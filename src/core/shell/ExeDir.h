@@ -13,7 +13,13 @@ namespace kvmt {
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable);
 
-// The same for the running program; the data folder is created when it is
+// The rule where a writable folder proves nothing (Windows): the program's
+// folder only when the portable marker file stands in it, else the data
+// folder.
+inline constexpr const char *PortableMarker = "KVMTConf.portable";
+QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir);
+
+// The same for the running program, by the platform's rule; the data folder is created when it is
 // chosen. Needs a QCoreApplication. KVMT_DATA_DIR, when set, names the
 // folder outright (tests, a second set of settings on one account).
 QString programExeDir();
