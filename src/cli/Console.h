@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QByteArray>
-
-#include <optional>
+#include "cli/PasswordSource.h"
 
 namespace kvmt {
 
@@ -14,7 +12,7 @@ void prepareConsole();
 
 // Reads the tracker's password from the person at the terminal without
 // echoing it, prompting on standard error; nothing when standard input is
-// no terminal.
-std::optional<QByteArray> askPasswordWithoutEcho();
+// no terminal; an interrupt (Ctrl+C) ends the question.
+PasswordSource::Typed askPasswordWithoutEcho();
 
 } // namespace kvmt

@@ -9,7 +9,7 @@ void prepareConsole()
 {
 }
 
-std::optional<QByteArray> askPasswordWithoutEcho()
+PasswordSource::Typed askPasswordWithoutEcho()
 {
     return PasswordSource::askOnTerminal();
 }

@@ -19,7 +19,7 @@ void prepareConsole()
     SetConsoleCP(CP_UTF8);
 }
 
-std::optional<QByteArray> askPasswordWithoutEcho()
+PasswordSource::Typed askPasswordWithoutEcho()
 {
     const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
     DWORD saved = 0;
@@ -32,10 +32,15 @@ std::optional<QByteArray> askPasswordWithoutEcho()
     wchar_t buffer[64] = {};
     DWORD count = 0;
     const bool read = ReadConsoleW(input, buffer, DWORD(std::size(buffer) - 1), &count, nullptr) != 0;
+    // Ctrl+C aborts the console's read: the question ends, no password.
+    const bool aborted = !read && GetLastError() == ERROR_OPERATION_ABORTED;
     SetConsoleMode(input, saved);
     std::fputs("\n", stderr);
-    if (!read)
-        return std::nullopt;
+    if (!read) {
+        PasswordSource::Typed typed;
+        typed.interrupted = aborted;
+        return typed;
+    }
     QString line = QString::fromWCharArray(buffer, int(count));
     // The console hands the line over with its CR LF.
     for (const QLatin1Char end : {QLatin1Char('\r'), QLatin1Char('\n')}) {

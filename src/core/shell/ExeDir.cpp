@@ -19,18 +19,6 @@ bool isSystemProgramDir(const QString &programDir)
     return false;
 }
 
-// Creates the data folder when it is missing. One the program makes is its
-// owner's only: the automatic copies, password lists and read backups it
-// will hold carry the tracker's passwords. A folder that already exists, or
-// a portable install's own folder, keeps the mode its owner gave it.
-void makeDataFolder(const QString &path)
-{
-    if (QDir(path).exists())
-        return;
-    if (QDir().mkpath(path))
-        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
 } // namespace
 
 void makeDataFolder(const QString &path)

@@ -24,6 +24,12 @@ QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir);
 // folder outright (tests, a second set of settings on one account).
 QString programExeDir();
 
+// Creates the data folder when it is missing. One the program makes is its
+// owner's only: the automatic copies, password lists and read backups it
+// will hold carry the tracker's passwords. A folder that already exists, or
+// a portable install's own folder, keeps the mode its owner gave it.
+void makeDataFolder(const QString &path);
+
 // Whether a file can be created in `dir`: tried, not guessed from the mode
 // bits (they say nothing for root, nor for read-only mounts).
 bool folderIsWritable(const QString &dir);
