@@ -1,4 +1,12 @@
 # Build settings shared by every target of the project.
+
+# Platform files sit side by side (Name_linux.cpp, Name_win.cpp); this picks them.
+if(WIN32)
+    set(KVMT_PLATFORM win)
+else()
+    set(KVMT_PLATFORM linux)
+endif()
+
 add_library(kvmt_build_settings INTERFACE)
 target_compile_features(kvmt_build_settings INTERFACE cxx_std_20)
 target_compile_options(kvmt_build_settings INTERFACE -Wall -Wextra -Werror)

@@ -15,6 +15,13 @@ inline std::string homeDir()
 {
     if (const char *home = std::getenv("KVTRACKER_HOME"); home && *home)
         return home;
+#if defined(_WIN32)
+    // The user's local application data; HOME and XDG_* may be set by a
+    // Unix-like shell (or wine) but name no Windows folder.
+    if (const char *local = std::getenv("LOCALAPPDATA"); local && *local)
+        return std::string(local) + "/kvtracker";
+    return "C:/kvtracker";
+#endif
     if (const char *state = std::getenv("XDG_STATE_HOME"); state && *state)
         return std::string(state) + "/kvtracker";
     if (const char *user = std::getenv("HOME"); user && *user)

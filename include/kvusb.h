@@ -20,6 +20,13 @@ extern "C" {
 #define KVUSB_API __attribute__((visibility("default")))
 #endif
 
+/* The maker does not document the functions' calling convention; the
+ * configurator calls them so that __cdecl and __stdcall both work. The
+ * virtual library is built with either (KVUSB_CALL). */
+#ifndef KVUSB_CALL
+#define KVUSB_CALL
+#endif
+
 typedef void *RW_HANDLE;
 
 /* The configurator passes this value in every `flags` argument. */
@@ -33,16 +40,16 @@ typedef void *RW_HANDLE;
 /* list NULL: *count receives the number of attached trackers;
  * otherwise list holds *count entries of KVUSB_LIST_ENTRY_SIZE bytes and
  * *count receives the number actually filled. */
-KVUSB_API int RW_GetListDevices(uint32_t flags, void *list, uint32_t *count);
-KVUSB_API int RW_OpenDevice(uint32_t flags, const char *name, RW_HANDLE *handle);
-KVUSB_API int RW_CloseDevice(RW_HANDLE *handle);
-KVUSB_API int RW_Read(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead);
+KVUSB_API int KVUSB_CALL RW_GetListDevices(uint32_t flags, void *list, uint32_t *count);
+KVUSB_API int KVUSB_CALL RW_OpenDevice(uint32_t flags, const char *name, RW_HANDLE *handle);
+KVUSB_API int KVUSB_CALL RW_CloseDevice(RW_HANDLE *handle);
+KVUSB_API int KVUSB_CALL RW_Read(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead);
 /* Returns what one reply brought; *bytesRead is 0 when nothing arrived within
  * the read time-out. */
-KVUSB_API int RW_ReadNotTimeOut(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead);
-KVUSB_API int RW_Write(RW_HANDLE handle, const void *data, uint32_t count, uint32_t *bytesWritten);
-KVUSB_API int RW_Purge(RW_HANDLE handle);
-KVUSB_API int RW_SetTimeouts(RW_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs);
+KVUSB_API int KVUSB_CALL RW_ReadNotTimeOut(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead);
+KVUSB_API int KVUSB_CALL RW_Write(RW_HANDLE handle, const void *data, uint32_t count, uint32_t *bytesWritten);
+KVUSB_API int KVUSB_CALL RW_Purge(RW_HANDLE handle);
+KVUSB_API int KVUSB_CALL RW_SetTimeouts(RW_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs);
 
 #ifdef __cplusplus
 }

@@ -4,6 +4,10 @@
 <context>
     <name>kvmt::CdcLog</name>
     <message>
+        <source>Порт отладочного журнала %1 занят другой программой. Закройте её (например, терминал), затем откройте журнал снова.</source>
+        <translation>The debug log port %1 is in use by another program. Close it (a terminal, for example), then open the log again.</translation>
+    </message>
+    <message>
         <source>Нет прав на открытие порта отладочного журнала %1. Если пакет программы установлен, отключите трекер и подключите его снова: правило udev 70-kvmtconf.rules даёт доступ пользователю, работающему за компьютером. Иначе добавьте пользователя в группу %2 (sudo adduser $USER %2), затем выйдите из системы и войдите снова.</source>
         <translation>No permission to open the debug log port %1. If the program&apos;s package is installed, unplug the tracker and plug it in again: the udev rule 70-kvmtconf.rules gives access to the user working at the computer. Otherwise add your user to the group %2 (sudo adduser $USER %2), then log out and log in again.</translation>
     </message>

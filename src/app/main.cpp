@@ -1,6 +1,8 @@
 // kvmtconf: the configurator's window.
+#include "app/Display.h"
 #include "shell/ExeDir.h"
 #include "shell/Language.h"
+#include "shell/LibrarySwitch.h"
 #include "shell/Restart.h"
 #include "ui/TForm1.h"
 
@@ -9,27 +11,12 @@
 #include <QMessageBox>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
-namespace {
-
-// Without a display Qt would abort with a platform-plugin error; say what is
-// wrong and what works instead.
-bool displayAvailable()
-{
-    const auto set = [](const char *name) {
-        const char *value = std::getenv(name);
-        return value && *value;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
-}
-
-} // namespace
 
 int main(int argc, char *argv[])
 {
-    if (!displayAvailable()) {
+    if (!kvmt::displayAvailable()) {
         std::fputs("kvmtconf: no display is available (neither DISPLAY nor WAYLAND_DISPLAY is set).\n"
                    "Run it on a desktop, or under Xvfb (xvfb-run kvmtconf), or use the headless tool:\n"
                    "    kvmtconf-cli read\n",
@@ -43,8 +30,11 @@ int main(int argc, char *argv[])
     try {
         const QString programDir = QApplication::applicationDirPath();
         kvmt::TForm1::Options options;
-        options.libraryDirs = {programDir, QDir(programDir).filePath(QStringLiteral("../lib/kvmtconf"))};
-        options.arguments = QApplication::arguments().mid(1);
+        // "--virtual-tracker" picks the virtual tracker's library instead of
+        // the maker's.
+        const kvmt::LibraryChoice library = kvmt::chooseDeviceLibrary(QApplication::arguments().mid(1), programDir);
+        options.libraryDirs = library.libraryDirs;
+        options.arguments = library.arguments;
         options.exeDir = kvmt::programExeDir();
         options.turnWhileWaiting = true;
         // Installed before any window exists: every caption is translated

@@ -79,6 +79,8 @@ const char kUsage[] =
     "  --language ru|en        the language of the log lines and the summary;\n"
     "                          else the window's choice in MT.ini, else the\n"
     "                          system's language (Russian on a Russian system)\n"
+    "  --virtual-tracker       use the virtual tracker's device library, from its\n"
+    "                          own folder, instead of the maker's\n"
     "\n"
     "Event log lines go to standard error as \"KIND: text\" (error, success,\n"
     "notice, plain; provision: \"KIND: TRACKER: text\"). Exit codes: 0 done\n"

@@ -1,8 +1,9 @@
 // kvmtconf-cli: the configurator without a window.
 #include "cli/CliTool.h"
+#include "cli/Console.h"
+#include "shell/LibrarySwitch.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 #include <cstdio>
 
@@ -14,8 +15,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("KVMTConf"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    const QString exeDir = QCoreApplication::applicationDirPath();
-    const QStringList libraryDirs = {exeDir, QDir(exeDir).filePath(QStringLiteral("../lib/kvmtconf"))};
-    return kvmt::runCli(QCoreApplication::arguments().mid(1), out, err, libraryDirs,
-                        kvmt::PasswordSource::askOnTerminal);
+    kvmt::prepareConsole();
+    // "--virtual-tracker" picks the virtual tracker's library instead of the
+    // maker's.
+    const kvmt::LibraryChoice library =
+        kvmt::chooseDeviceLibrary(QCoreApplication::arguments().mid(1), QCoreApplication::applicationDirPath());
+    return kvmt::runCli(library.arguments, out, err, library.libraryDirs, kvmt::askPasswordWithoutEcho);
 }

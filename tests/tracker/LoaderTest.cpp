@@ -5,34 +5,56 @@
 
 #include <gtest/gtest.h>
 
+#include "TrackerTestSupport.h"
+
 #include <cstdlib>
-#include <dlfcn.h>
 #include <filesystem>
 #include <string>
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
 namespace {
+
+// The platform's loader, as QLibrary uses it.
+#if defined(_WIN32)
+void *openLibrary(const char *path) { return reinterpret_cast<void *>(::LoadLibraryA(path)); }
+void *findSymbol(void *library, const char *name)
+{
+    return reinterpret_cast<void *>(::GetProcAddress(static_cast<HMODULE>(library), name));
+}
+void closeLibrary(void *library) { ::FreeLibrary(static_cast<HMODULE>(library)); }
+std::string loaderError() { return "error " + std::to_string(::GetLastError()); }
+#else
+void *openLibrary(const char *path) { return ::dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+void *findSymbol(void *library, const char *name) { return ::dlsym(library, name); }
+void closeLibrary(void *library) { ::dlclose(library); }
+std::string loaderError() { return ::dlerror(); }
+#endif
 
 class Loader : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvtracker-load-XXXXXX").string();
-        home = ::mkdtemp(pattern.data());
-        ::setenv("KVTRACKER_HOME", home.c_str(), 1);
-        library = ::dlopen(KVUSB_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-        ASSERT_NE(library, nullptr) << ::dlerror();
+        home = kvtracker::test::makeTemporaryFolder("kvtracker-load-");
+        kvtracker::test::setEnvironment("KVTRACKER_HOME", home);
+        library = openLibrary(KVUSB_LIBRARY_PATH);
+        ASSERT_NE(library, nullptr) << loaderError();
     }
     void TearDown() override
     {
         if (library)
-            ::dlclose(library);
+            closeLibrary(library);
         std::filesystem::remove_all(home);
     }
     template <typename F>
     F resolve(const char *name)
     {
-        return reinterpret_cast<F>(::dlsym(library, name));
+        return reinterpret_cast<F>(findSymbol(library, name));
     }
 
     std::string home;
@@ -45,8 +67,8 @@ TEST_F(Loader, ExportsTheEightFunctionsAndNothingOfTheEngine)
 {
     for (const char *name : {"RW_GetListDevices", "RW_OpenDevice", "RW_CloseDevice", "RW_Read", "RW_ReadNotTimeOut",
                              "RW_Write", "RW_Purge", "RW_SetTimeouts"})
-        EXPECT_NE(::dlsym(library, name), nullptr) << name;
-    EXPECT_EQ(::dlsym(library, "_ZN9kvtracker14VirtualTracker8exchangeERKNSt7__cxx1112basic_stringIcSt11char_"
+        EXPECT_NE(findSymbol(library, name), nullptr) << name;
+    EXPECT_EQ(findSymbol(library, "_ZN9kvtracker14VirtualTracker8exchangeERKNSt7__cxx1112basic_stringIcSt11char_"
                                "traitsIcESaIcEEE"),
               nullptr);
 }

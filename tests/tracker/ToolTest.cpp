@@ -3,7 +3,9 @@
 #include "TrackerTestSupport.h"
 
 #include <cstdio>
+#if !defined(_WIN32)
 #include <sys/wait.h>
+#endif
 
 using namespace kvtracker::test;
 
@@ -19,14 +21,23 @@ ToolRun runTool(const std::string &arguments)
 {
     ToolRun run;
     const std::string command = std::string(KVTRACKER_TOOL_PATH) + " " + arguments + " 2>&1";
+#if defined(_WIN32)
+    // cmd.exe wants the whole line quoted once more.
+    FILE *pipe = ::_popen(("\"" + command + "\"").c_str(), "r");
+#else
     FILE *pipe = ::popen(command.c_str(), "r");
+#endif
     if (!pipe)
         return run;
     char buffer[256];
     while (std::fgets(buffer, sizeof buffer, pipe))
         run.output += buffer;
+#if defined(_WIN32)
+    run.exitCode = ::_pclose(pipe);
+#else
     const int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
     return run;
 }
 

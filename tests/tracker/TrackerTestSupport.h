@@ -11,8 +11,36 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#if defined(_WIN32)
+#include <process.h>
+#endif
 
 namespace kvtracker::test {
+
+// A new empty folder under the system's temporary folder.
+inline std::string makeTemporaryFolder(const char *stem)
+{
+#if defined(_WIN32)
+    for (unsigned attempt = 0;; ++attempt) {
+        const auto candidate = std::filesystem::temp_directory_path()
+            / (std::string(stem) + std::to_string(::_getpid()) + "-" + std::to_string(std::rand()) + std::to_string(attempt));
+        if (std::filesystem::create_directory(candidate))
+            return candidate.generic_string();
+    }
+#else
+    std::string pattern = (std::filesystem::temp_directory_path() / (std::string(stem) + "XXXXXX")).string();
+    return ::mkdtemp(pattern.data());
+#endif
+}
+
+inline void setEnvironment(const char *name, const std::string &value)
+{
+#if defined(_WIN32)
+    ::_putenv_s(name, value.c_str());
+#else
+    ::setenv(name, value.c_str(), 1);
+#endif
+}
 
 // A fresh tracker home in a temporary folder, set as $KVTRACKER_HOME for the
 // test's lifetime. Plugging is what the configurator's own tests do: write a
@@ -22,9 +50,8 @@ class TrackerHome
 public:
     TrackerHome()
     {
-        std::string pattern = (std::filesystem::temp_directory_path() / "kvtracker-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-        ::setenv("KVTRACKER_HOME", path_.c_str(), 1);
+        path_ = makeTemporaryFolder("kvtracker-test-");
+        setEnvironment("KVTRACKER_HOME", path_);
     }
     ~TrackerHome()
     {

@@ -36,7 +36,7 @@ void putCount(uint32_t *out, uint32_t value)
 
 extern "C" {
 
-KVUSB_API int RW_GetListDevices(uint32_t, void *list, uint32_t *count)
+KVUSB_API int KVUSB_CALL RW_GetListDevices(uint32_t, void *list, uint32_t *count)
 {
     if (!count)
         return kvtracker::InvalidArgument;
@@ -62,7 +62,7 @@ KVUSB_API int RW_GetListDevices(uint32_t, void *list, uint32_t *count)
     return kvtracker::Ok;
 }
 
-KVUSB_API int RW_OpenDevice(uint32_t, const char *name, RW_HANDLE *handle)
+KVUSB_API int KVUSB_CALL RW_OpenDevice(uint32_t, const char *name, RW_HANDLE *handle)
 {
     if (!name || !handle)
         return kvtracker::InvalidArgument;
@@ -73,7 +73,7 @@ KVUSB_API int RW_OpenDevice(uint32_t, const char *name, RW_HANDLE *handle)
     return result;
 }
 
-KVUSB_API int RW_CloseDevice(RW_HANDLE *handle)
+KVUSB_API int KVUSB_CALL RW_CloseDevice(RW_HANDLE *handle)
 {
     if (!handle || !*handle)
         return kvtracker::InvalidArgument;
@@ -83,7 +83,7 @@ KVUSB_API int RW_CloseDevice(RW_HANDLE *handle)
     return result;
 }
 
-KVUSB_API int RW_Read(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead)
+KVUSB_API int KVUSB_CALL RW_Read(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead)
 {
     putCount(bytesRead, 0);
     if (!buffer || !capacity || !bytesRead)
@@ -91,7 +91,7 @@ KVUSB_API int RW_Read(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_
     return bus().read(idOf(handle), static_cast<char *>(buffer), capacity, *bytesRead, false);
 }
 
-KVUSB_API int RW_ReadNotTimeOut(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead)
+KVUSB_API int KVUSB_CALL RW_ReadNotTimeOut(RW_HANDLE handle, void *buffer, uint32_t capacity, uint32_t *bytesRead)
 {
     putCount(bytesRead, 0);
     if (!buffer || !capacity || !bytesRead)
@@ -99,7 +99,7 @@ KVUSB_API int RW_ReadNotTimeOut(RW_HANDLE handle, void *buffer, uint32_t capacit
     return bus().read(idOf(handle), static_cast<char *>(buffer), capacity, *bytesRead, true);
 }
 
-KVUSB_API int RW_Write(RW_HANDLE handle, const void *data, uint32_t count, uint32_t *bytesWritten)
+KVUSB_API int KVUSB_CALL RW_Write(RW_HANDLE handle, const void *data, uint32_t count, uint32_t *bytesWritten)
 {
     putCount(bytesWritten, 0);
     if (!data && count)
@@ -111,12 +111,12 @@ KVUSB_API int RW_Write(RW_HANDLE handle, const void *data, uint32_t count, uint3
     return result;
 }
 
-KVUSB_API int RW_Purge(RW_HANDLE handle)
+KVUSB_API int KVUSB_CALL RW_Purge(RW_HANDLE handle)
 {
     return bus().purge(idOf(handle));
 }
 
-KVUSB_API int RW_SetTimeouts(RW_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs)
+KVUSB_API int KVUSB_CALL RW_SetTimeouts(RW_HANDLE handle, uint32_t readTimeoutMs, uint32_t writeTimeoutMs)
 {
     return bus().setTimeouts(idOf(handle), readTimeoutMs, writeTimeoutMs);
 }

@@ -1,6 +1,7 @@
 // kvtracker: plugs and unplugs virtual trackers from a terminal.
 #include "AttachedFolder.h"
 #include "IniFile.h"
+#include "PlugNotice.h"
 #include "Scenario.h"
 #include "VirtualTracker.h"
 
@@ -14,6 +15,7 @@
 
 namespace {
 
+using kvtracker::announcePlugChange;
 using kvtracker::AttachedFolder;
 using kvtracker::IniFile;
 using kvtracker::Scenario;
@@ -97,6 +99,7 @@ int plug(const std::vector<std::string> &args)
     const auto name = folder.plug(text, scenario.serial, error);
     if (!name)
         return fail(error);
+    announcePlugChange();
     std::printf("plugged %s (%s, %s)\n", scenario.deviceName().c_str(), scenario.version.c_str(),
                 (folder.path() + "/" + *name).c_str());
     return 0;
@@ -111,6 +114,7 @@ int unplug(const std::vector<std::string> &args)
     const auto name = folder.unplug(args.empty() ? std::string() : args[0], error);
     if (!name)
         return fail(error);
+    announcePlugChange();
     std::printf("unplugged %s\n", name->c_str());
     return 0;
 }
@@ -143,6 +147,7 @@ int reset()
     std::string error;
     if (!folder.reset(error))
         return fail(error);
+    announcePlugChange();
     std::printf("reset %s: the default tracker is attached\n", folder.home().c_str());
     return 0;
 }

@@ -7,14 +7,23 @@ namespace kvmt {
 namespace {
 
 // The lookup order is fixed: the first missing name stops the lookups.
-template<typename Fn>
-bool resolve(QLibrary &library, const char *name, Fn &target)
+template<typename Entry>
+bool resolve(QLibrary &library, const char *name, Entry &target)
 {
-    target = reinterpret_cast<Fn>(library.resolve(name));
-    return target != nullptr;
+    target = Entry(reinterpret_cast<void *>(library.resolve(name)));
+    return bool(target);
 }
 
 } // namespace
+
+QString deviceLibraryFileName(const QString &baseName)
+{
+#if defined(Q_OS_WIN)
+    return baseName + QStringLiteral(".dll");
+#else
+    return QStringLiteral("lib%1.so").arg(baseName);
+#endif
+}
 
 DeviceLibrary::DeviceLibrary(QStringList fallbackDirs, QString baseName)
     : m_fallbackDirs(std::move(fallbackDirs))
@@ -30,11 +39,13 @@ bool DeviceLibrary::load()
 {
     if (m_library)
         return true;
+    if (!m_fallbackDirs.isEmpty() && QLibrary::isLibrary(m_fallbackDirs.first()))
+        return tryLoad(m_fallbackDirs.first()) == Attempt::Loaded;
     Attempt attempt = tryLoad(m_baseName);
     // A library that was found but is incomplete counts as absent; only a
     // library that was not found at all sends us on to the fallback folders.
     for (int i = 0; attempt == Attempt::NotFound && i < m_fallbackDirs.size(); ++i) {
-        const QString candidate = QDir(m_fallbackDirs[i]).filePath(QStringLiteral("lib%1.so").arg(m_baseName));
+        const QString candidate = QDir(m_fallbackDirs[i]).filePath(deviceLibraryFileName(m_baseName));
         if (QFile::exists(candidate))
             attempt = tryLoad(candidate);
     }

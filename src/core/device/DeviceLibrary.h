@@ -6,26 +6,31 @@
 
 #include <memory>
 
+#include "device/LibraryEntry.h"
 #include "kvusb.h"
 
 namespace kvmt {
 
-// The eight entry points of the device access library, resolved at run time.
+// The eight entry points of the device access library, resolved at run time
+// by their plain names, callable whatever their calling convention.
 struct DeviceApi {
-    decltype(&RW_GetListDevices) getListDevices = nullptr;
-    decltype(&RW_OpenDevice) openDevice = nullptr;
-    decltype(&RW_CloseDevice) closeDevice = nullptr;
-    decltype(&RW_Read) read = nullptr;
-    decltype(&RW_ReadNotTimeOut) readNotTimeOut = nullptr;
-    decltype(&RW_Write) write = nullptr;
-    decltype(&RW_Purge) purge = nullptr;
-    decltype(&RW_SetTimeouts) setTimeouts = nullptr;
+    LibraryEntry<int(uint32_t, void *, uint32_t *)> getListDevices;
+    LibraryEntry<int(uint32_t, const char *, RW_HANDLE *)> openDevice;
+    LibraryEntry<int(RW_HANDLE *)> closeDevice;
+    LibraryEntry<int(RW_HANDLE, void *, uint32_t, uint32_t *)> read;
+    LibraryEntry<int(RW_HANDLE, void *, uint32_t, uint32_t *)> readNotTimeOut;
+    LibraryEntry<int(RW_HANDLE, const void *, uint32_t, uint32_t *)> write;
+    LibraryEntry<int(RW_HANDLE)> purge;
+    LibraryEntry<int(RW_HANDLE, uint32_t, uint32_t)> setTimeouts;
 };
 
 // The loaded device access library (KVUSB). It is looked up by bare name
 // first, so that a maker's library placed earlier on the search path wins;
 // then in the fallback folders (the program's own folder), because dlopen
-// called from inside Qt does not see the executable's RUNPATH.
+// called from inside Qt does not see the executable's RUNPATH. A fallback
+// entry that names the library file itself (the virtual tracker's, asked for
+// by the person) is the only one tried: nothing found by bare name may take
+// its place.
 class DeviceLibrary
 {
 public:
@@ -54,5 +59,9 @@ private:
     QString m_location;
     QString m_lastError;
 };
+
+// The file a library of that base name has on this platform
+// ("libKVUSB.so", "KVUSB.dll").
+QString deviceLibraryFileName(const QString &baseName);
 
 } // namespace kvmt

@@ -1,9 +1,7 @@
 #include "shell/ExeDir.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
-#include <QStandardPaths>
+#include <QDir>
 #include <QTemporaryFile>
 
 namespace kvmt {
@@ -21,10 +19,8 @@ bool isSystemProgramDir(const QString &programDir)
     return false;
 }
 
-// Creates the data folder when it is missing. One the program makes is its
-// owner's only: the automatic copies, password lists and read backups it
-// will hold carry the tracker's passwords. A folder that already exists, or
-// a portable install's own folder, keeps the mode its owner gave it.
+} // namespace
+
 void makeDataFolder(const QString &path)
 {
     if (QDir(path).exists())
@@ -32,8 +28,6 @@ void makeDataFolder(const QString &path)
     if (QDir().mkpath(path))
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
-
-} // namespace
 
 QString chooseExeDir(const QString &programDir, const QString &dataDir,
                      const std::function<bool(const QString &)> &isWritable)
@@ -54,18 +48,9 @@ bool folderIsWritable(const QString &dir)
     return probe.open();
 }
 
-QString programExeDir()
+QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir)
 {
-    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
-    if (!named.isEmpty()) {
-        makeDataFolder(named);
-        return named;
-    }
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
-    if (chosen == dataDir)
-        makeDataFolder(dataDir);
-    return chosen;
+    return QFile::exists(QDir(programDir).filePath(QLatin1String(PortableMarker))) ? programDir : dataDir;
 }
 
 } // namespace kvmt

@@ -4,6 +4,7 @@
 #include "shell/ExeDir.h"
 
 #include <QFile>
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -29,4 +30,19 @@ TEST(ExeDir, InstalledProgramUsesTheDataFolderEvenWhereItCouldWrite)
     EXPECT_EQ(programExeDir(), named);
     EXPECT_TRUE(QFileInfo(named).isDir());
     qputenv("KVMT_DATA_DIR", before);
+}
+
+TEST(ExeDir, WhereWritingProvesNothingOnlyThePortableMarkerKeepsFilesBesideTheProgram)
+{
+    QTemporaryDir program;
+    const QString data = QStringLiteral("C:/Users/u/AppData/Roaming/KVMTConf");
+    // Writable, as every folder is under wine: still the data folder.
+    ASSERT_TRUE(folderIsWritable(program.path()));
+    EXPECT_EQ(chooseMarkedExeDir(program.path(), data), data);
+    QFile marker(QDir(program.path()).filePath(QLatin1String(PortableMarker)));
+    ASSERT_TRUE(marker.open(QIODevice::WriteOnly));
+    marker.close();
+    EXPECT_EQ(chooseMarkedExeDir(program.path(), data), program.path());
+    // A program folder that does not exist holds no marker.
+    EXPECT_EQ(chooseMarkedExeDir(QDir(program.path()).filePath(QStringLiteral("missing")), data), data);
 }
