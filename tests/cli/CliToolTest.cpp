@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
@@ -627,6 +628,54 @@ TEST_F(CliTest, FileWithAnEntryTheLoadRefusesIsABadFileForEveryCommand)
     EXPECT_EQ(load.exitCode, 0) << load.err.toStdString();
 }
 
+// A tracker that does not say who it is (no answer to NUMBER=?;) is no
+// identified tracker: nothing passes as done for it, and nothing is filed
+// under a placeholder, where the next such tracker's copy and password list
+// would land as well.
+TEST_F(CliTest, TrackerWithoutASerialIsNeitherDoneNorFiled)
+{
+    QTemporaryDir dir;
+    const QString fleet = fleetFile(dir);
+    const QString saved = dir.filePath(QStringLiteral("unknown.atc"));
+    const QByteArray dataBefore = qgetenv("KVMT_DATA_DIR");
+    const QStringList commands[] = {{QStringLiteral("read")},
+                                    {QStringLiteral("save"), saved},
+                                    {QStringLiteral("write"), fleet},
+                                    {QStringLiteral("provision"), fleet}};
+    for (const char *fault : {"silent"}) {
+        for (const QStringList &arguments : commands) {
+            SCOPED_TRACE(std::string(fault) + ": " + arguments.first().toStdString());
+            QTemporaryDir data;
+            qputenv("KVMT_DATA_DIR", QFile::encodeName(data.path()));
+            TrackerHome::instance().reset();
+            // The first exchange of every command is the serial number's.
+            TrackerHome::instance().plug(scenario(QStringLiteral("5001744"), QStringLiteral("KVMT-1.44"),
+                                                  {QStringLiteral("fault=%1").arg(QLatin1String(fault)),
+                                                   QStringLiteral("fault_at=1")}));
+            QFile::remove(saved);
+            const ToolRun run = runTool(arguments);
+            EXPECT_NE(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+            EXPECT_FALSE(run.out.contains(QStringLiteral("\tok\t"))) << run.out.toStdString();
+            EXPECT_FALSE(QFileInfo::exists(saved)) << "a profile of an unknown tracker";
+            QDirIterator filed(data.path(), QDir::Files, QDirIterator::Subdirectories);
+            while (filed.hasNext()) {
+                const QString name = QFileInfo(filed.next()).fileName();
+                EXPECT_TRUE(name.startsWith(QLatin1String("5001744")) || name == QLatin1String("MT.ini"))
+                    << "filed as " << name.toStdString();
+            }
+            if (arguments.first() == QLatin1String("provision")) {
+                EXPECT_EQ(run.exitCode, 12);
+                const QStringList sent = TrackerHome::instance().commands(QStringLiteral("5001744"));
+                const auto set = std::find_if(sent.begin(), sent.end(), [](const QString &command) {
+                    return !command.endsWith(QLatin1String("=?;")) && !command.startsWith(QLatin1String("CONF"));
+                });
+                EXPECT_TRUE(set == sent.end()) << "written without being identified: " << set->toStdString();
+            }
+        }
+    }
+    qputenv("KVMT_DATA_DIR", dataBefore);
+}
+
 TEST_F(CliTest, ProvisionTouchesOnlyTheChosenSerials)
 {
     QTemporaryDir dir;
@@ -702,6 +751,29 @@ TEST_F(CliTest, ProvisionGivesEachTrackerItsOwnValuesFromATable)
     EXPECT_EQ(tracker.value(QStringLiteral("values")).toObject().value(QStringLiteral("DEVNAME")).toString(),
               QStringLiteral("VAN 2"));
     EXPECT_TRUE(json.value(QStringLiteral("absent")).toArray().isEmpty()) << "rows not chosen are not missing";
+}
+
+// A file that loads and provisions alone (its last entry without CR LF, a
+// key left out) stays a good file when a row adds the key it lacks.
+TEST_F(CliTest, ProvisionAddsATableValueToAFileWithoutItsLastLineEnd)
+{
+    QTemporaryDir dir;
+    QByteArray bytes = readAll(fleetFile(dir));
+    const qsizetype at = bytes.indexOf("\r\nDEVNAME=") + 2;
+    ASSERT_GT(at, 2);
+    bytes.remove(at, bytes.indexOf("\r\n", at) + 2 - at);
+    ASSERT_TRUE(bytes.endsWith("\r\n"));
+    bytes.chop(2);
+    const QString file = writeAll(dir.filePath(QStringLiteral("hand.atc")), bytes);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001747")));
+    ASSERT_EQ(runTool({QStringLiteral("load"), file}).exitCode, 0) << "the file alone is a good one";
+
+    const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"),
+                                 writeTable(dir, "serial,DEVNAME\n5001747,VAN-47\n")});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, QStringLiteral("5001747\tok\tsaved\t-\t1\n"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001747"), QStringLiteral("DEVNAME=")), QStringLiteral("DEVNAME=VAN-47"));
+    EXPECT_EQ(flashLine(QStringLiteral("5001747"), QStringLiteral("GSMAPN=")), QStringLiteral("GSMAPN=fleet.apn"));
 }
 
 TEST_F(CliTest, ProvisionRefusesABadRowBeforeWritingAndGoesOn)

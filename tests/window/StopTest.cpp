@@ -11,6 +11,8 @@
 #include <QApplication>
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QLineEdit>
+#include <QTabWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -43,7 +45,7 @@ protected:
         stop = window->findChild<QPushButton *>(QStringLiteral("btStop"));
     }
 
-    QStringList sent() const { return TrackerHome::instance().commands(kSerial); }
+    QStringList sent(const QString &serial = kSerial) const { return TrackerHome::instance().commands(serial); }
     // Runs `act` once, from the window's turning loop, when the tracker's
     // trace first satisfies `when`.
     void once(std::function<bool(const QStringList &)> when, std::function<void()> act)
@@ -60,9 +62,10 @@ protected:
     QString log() const { return window->logPane()->toPlainText(); }
     // As the system delivers a click: to the top-level window, at Stop's
     // place, for Qt to hand on to the widget under it.
-    void clickStop()
+    void clickStop() { clickThroughWindow(stop); }
+    void clickThroughWindow(QWidget *widget)
     {
-        const QPoint centre = stop->mapTo(window.get(), stop->rect().center());
+        const QPoint centre = widget->mapTo(window.get(), widget->rect().center());
         QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, centre);
     }
 
@@ -160,4 +163,125 @@ TEST_F(StopTest, NoSequenceStartsWhileAnotherWaits)
         EXPECT_TRUE(command.endsWith(QStringLiteral("=?;"))) << qPrintable(command);
     EXPECT_FALSE(window->configurator().tests().isAnyPolling());
     EXPECT_FALSE(stop->isVisible());
+}
+
+// A read stopped part way leaves the fields it did not reach as they were:
+// after a swap, the previous tracker's values. Save must not carry them into
+// the new tracker (nor, without a swap, write unread defaults) unasked.
+TEST_F(StopTest, SaveAfterAStoppedReadOfASwappedInTrackerWritesNothingOfTheOneBefore)
+{
+    const QString serialA = QStringLiteral("5001600");
+    const QString serialB = QStringLiteral("5001700");
+    TrackerHome::instance().plug(scenario(serialA, QStringLiteral("KVMT-1.44"))
+                                 + QStringLiteral("[settings]\nDEVNAME=AAAA\nGSMAPN=apn.of.a\n"));
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_EQ(window->configurator().settings().text(F::edDevName), QStringLiteral("AAAA"));
+
+    TrackerHome::instance().unplug(serialA);
+    TrackerHome::instance().plug(scenario(serialB, QStringLiteral("KVMT-1.44"), {QStringLiteral("latency_ms=30")})
+                                 + QStringLiteral("[settings]\nDEVNAME=BBBB\nGSMAPN=apn.of.b\n"));
+    once([&](const QStringList &) { return sent(serialB).size() > 6; }, [&] { clickStop(); });
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_TRUE(log().contains(QStringLiteral("Чтение остановлено: не считано настроек: ")));
+    ASSERT_FALSE(sent(serialB).contains(QStringLiteral("DEVNAME=?;"))) << "the stop came before DEVNAME was read";
+
+    prompts.answerYes = false;
+    const qsizetype before = sent(serialB).size();
+    clickThroughWindow(window->findChild<QPushButton *>(QStringLiteral("btSave")));
+    QApplication::processEvents();
+
+    const QStringList saved = sent(serialB).mid(before);
+    EXPECT_FALSE(saved.contains(QStringLiteral("DEVNAME=AAAA;"))) << qPrintable(saved.join(u' '));
+    EXPECT_FALSE(saved.contains(QStringLiteral("GSMAPN=apn.of.a;")));
+    EXPECT_FALSE(saved.contains(QStringLiteral("SAVECONFIG=1;")) && prompts.questions.isEmpty())
+        << "a window the read did not fill is stored only when the person agreed";
+}
+
+// The person forgot the password, closed the dialog and set a new one with
+// the master password; the read that follows is stopped half way. The
+// fields it did not reach hold nothing of this tracker: Save must not write
+// them unasked.
+TEST_F(StopTest, SaveAfterAStoppedReadThatFollowedAMasterResetWritesNothingUnread)
+{
+    TrackerHome::instance().plug(scenario(kSerial, QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("protected=1"), QStringLiteral("latency_ms=30")})
+                                 + QStringLiteral("[settings]\nGSMAPN=kept.apn\nDEVNAME=CAR7\n"));
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_EQ(prompts.passwordRequests, 1) << "the dialog was closed";
+
+    auto *pages = window->findChild<QTabWidget *>(QStringLiteral("PageControl1"));
+    auto *setup = window->findChild<QTabWidget *>(QStringLiteral("pcSetup"));
+    ASSERT_TRUE(pages && setup);
+    pages->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
+    setup->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet6")));
+    QTest::keyClicks(window->findChild<QLineEdit *>(QStringLiteral("edMasterPass")), QStringLiteral("ABCDEFGHIJKLMNOP"));
+    QTest::keyClicks(window->findChild<QLineEdit *>(QStringLiteral("NewPassM")), QStringLiteral("4321"));
+    once([](const QStringList &commands) { return commands.contains(QStringLiteral("SERVER=?;")); },
+         [&] { clickStop(); });
+    clickThroughWindow(window->findChild<QPushButton *>(QStringLiteral("edResetLockMp")));
+    ASSERT_TRUE(sent().contains(QStringLiteral("SECURERESET=ABCDEFGHIJKLMNOP,4321;")));
+    ASSERT_TRUE(log().contains(QStringLiteral("Чтение остановлено: не считано настроек: ")));
+    ASSERT_FALSE(sent().contains(QStringLiteral("DEVNAME=?;")));
+
+    prompts.answerYes = false;
+    const qsizetype before = sent().size();
+    clickThroughWindow(window->findChild<QPushButton *>(QStringLiteral("btSave")));
+    const QStringList saved = sent().mid(before);
+    EXPECT_TRUE(saved.filter(QStringLiteral("DEVNAME=")).isEmpty() || !prompts.questions.isEmpty())
+        << qPrintable(saved.join(u' '));
+    EXPECT_FALSE(saved.contains(QStringLiteral("SAVECONFIG=1;")) && prompts.questions.isEmpty());
+}
+
+// Identification of a swapped-in tracker stopped: nothing of it was read, so
+// a communication test must not write the previous tracker's server, APN and
+// password into it either.
+TEST_F(StopTest, ATestAfterAStoppedIdentificationSendsNothingOfTheTrackerBefore)
+{
+    const QString serialA = QStringLiteral("5001600");
+    const QString serialB = QStringLiteral("5001700");
+    TrackerHome::instance().plug(scenario(serialA, QStringLiteral("KVMT-1.44"))
+                                 + QStringLiteral("[settings]\nSERVER=server.of.a\nSERVERPASS=passofa\n"));
+    window->configurator().monitor().devtimerTimer();
+    TrackerHome::instance().unplug(serialA);
+    TrackerHome::instance().plug(scenario(serialB, QStringLiteral("KVMT-1.44"), {QStringLiteral("latency_ms=30")}));
+    once([&](const QStringList &) { return sent(serialB).contains(QStringLiteral("VERSION=?;")); }, [&] { clickStop(); });
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_EQ(window->configurator().monitor().lastIdentification(), ConnectionMonitor::Identification::Stopped);
+
+    auto *srv = window->findChild<QPushButton *>(QStringLiteral("btSrvTest"));
+    window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))
+        ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
+    window->findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentWidget(srv->parentWidget());
+    QApplication::processEvents();
+    clickThroughWindow(srv);
+
+    const QStringList toB = sent(serialB);
+    EXPECT_FALSE(toB.contains(QStringLiteral("SERVER=server.of.a;"))) << qPrintable(toB.join(u' '));
+    EXPECT_FALSE(toB.contains(QStringLiteral("SERVERPASS=passofa;")));
+}
+
+// A swapped-in tracker whose identification ended without a read (its
+// protection query went unanswered once): the window still shows the
+// tracker before, so Save must not send those values into this one unasked.
+TEST_F(StopTest, SaveAfterAnUnreadSwappedInTrackerWritesNothingOfTheOneBefore)
+{
+    const QString serialA = QStringLiteral("5001600");
+    const QString serialB = QStringLiteral("5001700");
+    TrackerHome::instance().plug(scenario(serialA, QStringLiteral("KVMT-1.44"))
+                                 + QStringLiteral("[settings]\nDEVNAME=AAAA\n"));
+    window->configurator().monitor().devtimerTimer();
+    TrackerHome::instance().unplug(serialA);
+    TrackerHome::instance().plug(scenario(serialB, QStringLiteral("KVMT-1.44"),
+                                          {QStringLiteral("fault=silent"), QStringLiteral("fault_at=3")})
+                                 + QStringLiteral("[settings]\nDEVNAME=BBBB\n"));
+    window->configurator().monitor().devtimerTimer();
+    ASSERT_EQ(sent(serialB), (QStringList{QStringLiteral("NUMBER=?;"), QStringLiteral("VERSION=?;"),
+                                          QStringLiteral("SECURESETUP=?;")}));
+
+    prompts.answerYes = false;
+    clickThroughWindow(window->findChild<QPushButton *>(QStringLiteral("btSave")));
+    const QStringList toB = sent(serialB);
+    EXPECT_FALSE(toB.contains(QStringLiteral("DEVNAME=AAAA;")) && prompts.questions.isEmpty())
+        << qPrintable(toB.join(u' '));
+    EXPECT_FALSE(toB.contains(QStringLiteral("SAVECONFIG=1;")) && prompts.questions.isEmpty());
 }

@@ -225,12 +225,14 @@ void ConnectionMonitor::connectNew()
     if (m_hooks.applyProfileLayout)
         m_hooks.applyProfileLayout();
     // Not read (stopped, no answer, no password): the fields hold nothing of
-    // this tracker, perhaps the tracker's before, and Save or a test's
-    // settings would write them into it. A read after an unlock on the
-    // security page offers them again.
+    // this tracker, perhaps the tracker's before, and a test's settings
+    // would write them into it. A read after an unlock on the security page
+    // offers the tests again.
     const bool settingsHeld =
         m_outcome == Identification::SettingsRead || m_outcome == Identification::ReadSkipped;
-    m_settings.setEnabled(F::btSave, settingsHeld);
+    // Save stays offered (a window filled by no read of this tracker asks
+    // first), except after a stop the person meant for the whole connection.
+    m_settings.setEnabled(F::btSave, m_outcome != Identification::Stopped);
     for (const F button : {F::btTestSMS, F::btSrvTest, F::btTestSMTP})
         m_settings.setVisible(button, settingsHeld);
     for (const F button : {F::btOnOffPIN, F::btChangePIN, F::edResetLockMp})

@@ -1,6 +1,5 @@
 #include "settings/ReadHistory.h"
 
-#include "device/ConnectionMonitor.h"
 #include "settings/DeviceSettings.h"
 
 #include <QCoreApplication>
@@ -61,8 +60,9 @@ QStringList ReadHistory::copies(const QString &exeDir, const QString &serial)
 QString ReadHistory::keep(const QString &exeDir)
 {
     const QString serial = m_settings.text(F::pSerial);
-    // No backup is filed under a serial the tracker never gave.
-    if (exeDir.isEmpty() || parseSerialNumber(serial.toLatin1()) == 0)
+    // No backup is filed under the placeholder of a tracker that never
+    // answered NUMBER: the next such tracker's would land beside it.
+    if (exeDir.isEmpty() || serial.isEmpty() || serial == QString::fromUtf16(DeviceSettings::info(F::pSerial).designText))
         return {};
     const QDir dir(folder(exeDir, serial));
     // Both levels: "history/" lists whose trackers were read, the serial's

@@ -1,7 +1,6 @@
 #include "settings/WriteSequence.h"
 
 #include "device/CommandChannel.h"
-#include "device/ConnectionMonitor.h"
 #include "log/EventLog.h"
 #include "settings/DeviceSettings.h"
 #include "settings/ReadSequence.h"
@@ -330,7 +329,10 @@ QList<Key> WriteSequence::lastNotTaken() const
 
 bool WriteSequence::serialKnown() const
 {
-    return parseSerialNumber(m_settings.text(F::pSerial).toLatin1()) != 0;
+    // The placeholder a tracker that never answered NUMBER leaves; a serial
+    // it did give, however garbled, names its files (made safe as a name).
+    const QString serial = m_settings.text(F::pSerial);
+    return !serial.isEmpty() && serial != QString::fromUtf16(DeviceSettings::info(F::pSerial).designText);
 }
 
 bool WriteSequence::writePasswordList()

@@ -31,7 +31,8 @@ protected:
         monitor.setHooks({[this] { steps.append(QStringLiteral("read")); },
                           [this] { steps.append(QStringLiteral("summary")); },
                           [this] { steps.append(QStringLiteral("layout")); },
-                          [this] { steps.append(QStringLiteral("stop-log")); }});
+                          [this] { steps.append(QStringLiteral("stop-log")); },
+                          {}});
     }
 
     bool logged(const QString &text, int kind) const { return log.lines().contains(LogLine{text, kind}); }
