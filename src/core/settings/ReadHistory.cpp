@@ -1,6 +1,7 @@
 #include "settings/ReadHistory.h"
 
 #include "settings/DeviceSettings.h"
+#include "settings/WriteSequence.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -62,7 +63,7 @@ QString ReadHistory::keep(const QString &exeDir)
     const QString serial = m_settings.text(F::pSerial);
     // No backup is filed under the placeholder of a tracker that never
     // answered NUMBER: the next such tracker's would land beside it.
-    if (exeDir.isEmpty() || serial.isEmpty() || serial == QString::fromUtf16(DeviceSettings::info(F::pSerial).designText))
+    if (exeDir.isEmpty() || !isGivenSerial(serial))
         return {};
     const QDir dir(folder(exeDir, serial));
     // Both levels: "history/" lists whose trackers were read, the serial's

@@ -44,6 +44,11 @@ bool isFileNameSafe(QChar c)
 
 } // namespace
 
+bool isGivenSerial(const QString &serial)
+{
+    return !serial.isEmpty() && serial != QString::fromUtf16(DeviceSettings::info(F::pSerial).designText);
+}
+
 QString serialFileStem(const QString &serial)
 {
     QString stem = serial;
@@ -182,7 +187,7 @@ bool WriteSequence::writeSettings(bool toFile)
 
     // A tracker that gave no serial number has no files of its own: under a
     // placeholder, every such tracker's copy would overwrite the last one's.
-    if (toTracker && !serialKnown()) {
+    if (toTracker && !isGivenSerial(m_settings.text(F::pSerial))) {
         m_log.logEvent(QCoreApplication::translate("kvmt::WriteSequence",
                                                    "Трекер не сообщил серийный номер: копия настроек не записана"),
                        LogError);
@@ -327,17 +332,9 @@ QList<Key> WriteSequence::lastNotTaken() const
     return keys;
 }
 
-bool WriteSequence::serialKnown() const
-{
-    // The placeholder a tracker that never answered NUMBER leaves; a serial
-    // it did give, however garbled, names its files (made safe as a name).
-    const QString serial = m_settings.text(F::pSerial);
-    return !serial.isEmpty() && serial != QString::fromUtf16(DeviceSettings::info(F::pSerial).designText);
-}
-
 bool WriteSequence::writePasswordList()
 {
-    if (!serialKnown())
+    if (!isGivenSerial(m_settings.text(F::pSerial)))
         return false;
     const QString path = passwordListPath();
     if (!path.isEmpty()) {

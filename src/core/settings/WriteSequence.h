@@ -73,8 +73,6 @@ public:
     // empty while no program folder is set.
     QString autoCopyPath() const;
     QString passwordListPath() const;
-    // Whether pSerial holds a serial number the tracker gave.
-    bool serialKnown() const;
 
 private:
     // The keys from `first` on that the gates let through as they stand.
@@ -121,6 +119,12 @@ private:
 // steer a file out of its folder. Serials as trackers send them (digits) and
 // the dashes shown without a tracker stay as they are.
 QString serialFileStem(const QString &serial);
+
+// Whether `serial` is one the tracker gave: not empty and not the
+// placeholder a tracker that never answered NUMBER leaves. A garbled one
+// counts (its files are named by serialFileStem); the placeholder would
+// gather every such tracker's files under one name.
+bool isGivenSerial(const QString &serial);
 
 // Makes the folder and its missing parents, and leaves the folder itself
 // open to its owner only: it holds password-bearing files.

@@ -1,7 +1,9 @@
 #include "shell/ExeDir.h"
 
-#include <QFile>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryFile>
 
 namespace kvmt {
@@ -51,6 +53,20 @@ bool folderIsWritable(const QString &dir)
 QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir)
 {
     return QFile::exists(QDir(programDir).filePath(QLatin1String(PortableMarker))) ? programDir : dataDir;
+}
+
+QString programExeDir()
+{
+    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
+    if (!named.isEmpty()) {
+        makeDataFolder(named);
+        return named;
+    }
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    const QString chosen = choosePlatformExeDir(QCoreApplication::applicationDirPath(), dataDir);
+    if (chosen == dataDir)
+        makeDataFolder(dataDir);
+    return chosen;
 }
 
 } // namespace kvmt

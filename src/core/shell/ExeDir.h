@@ -23,6 +23,9 @@ QString chooseMarkedExeDir(const QString &programDir, const QString &dataDir);
 // chosen. Needs a QCoreApplication. KVMT_DATA_DIR, when set, names the
 // folder outright (tests, a second set of settings on one account).
 QString programExeDir();
+// The platform's rule between the program's folder and the data folder:
+// a writable folder on Linux, the portable marker on Windows.
+QString choosePlatformExeDir(const QString &programDir, const QString &dataDir);
 
 // Creates the data folder when it is missing. One the program makes is its
 // owner's only: the automatic copies, password lists and read backups it

@@ -2,24 +2,11 @@
 // when it may write there, unless it is installed among the system's files.
 #include "shell/ExeDir.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QStandardPaths>
-
 namespace kvmt {
 
-QString programExeDir()
+QString choosePlatformExeDir(const QString &programDir, const QString &dataDir)
 {
-    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
-    if (!named.isEmpty()) {
-        makeDataFolder(named);
-        return named;
-    }
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString chosen = chooseExeDir(QCoreApplication::applicationDirPath(), dataDir, folderIsWritable);
-    if (chosen == dataDir)
-        makeDataFolder(dataDir);
-    return chosen;
+    return chooseExeDir(programDir, dataDir, folderIsWritable);
 }
 
 } // namespace kvmt

@@ -5,25 +5,12 @@
 // under wine every folder is writable.
 #include "shell/ExeDir.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QStandardPaths>
-
 namespace kvmt {
 
-QString programExeDir()
+QString choosePlatformExeDir(const QString &programDir, const QString &dataDir)
 {
-    const QString named = qEnvironmentVariable("KVMT_DATA_DIR");
-    if (!named.isEmpty()) {
-        makeDataFolder(named);
-        return named;
-    }
-    // With no organisation name this is %APPDATA%\KVMTConf.
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    const QString chosen = chooseMarkedExeDir(QCoreApplication::applicationDirPath(), dataDir);
-    if (chosen == dataDir)
-        makeDataFolder(dataDir);
-    return chosen;
+    // With no organisation name the data folder is %APPDATA%\KVMTConf.
+    return chooseMarkedExeDir(programDir, dataDir);
 }
 
 } // namespace kvmt
