@@ -25,7 +25,7 @@ PasswordSource::Typed askPasswordWithoutEcho()
     DWORD saved = 0;
     // Not a console (a pipe, a file, no input at all): nobody to ask.
     if (input == INVALID_HANDLE_VALUE || !input || !GetConsoleMode(input, &saved))
-        return std::nullopt;
+        return {};
     SetConsoleMode(input, (saved | ENABLE_LINE_INPUT) & ~DWORD(ENABLE_ECHO_INPUT));
     std::fputs("kvmtconf-cli: the tracker's password: ", stderr);
     std::fflush(stderr);
@@ -48,9 +48,9 @@ PasswordSource::Typed askPasswordWithoutEcho()
             line.truncate(at);
     }
     if (line.isEmpty())
-        return std::nullopt;
+        return {};
     // The password goes to the tracker as Windows-1251 text; it is digits.
-    return line.toLatin1();
+    return PasswordSource::Typed(std::optional<QByteArray>(line.toLatin1()));
 }
 
 } // namespace kvmt
