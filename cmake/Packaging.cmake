@@ -24,30 +24,8 @@ set(KVMT_INSTALL_PRIVATE_LIBDIR lib/kvmtconf)
 set(KVMT_PROGRAM_COMPONENT program)
 set(KVMT_TRACKER_COMPONENT tracker)
 
-# The packages' one date: the changelogs, the AppStream release and every
-# file's time in the archives. It is the last commit's time, not the
-# build's, so that two package builds of one commit are the same bytes and
-# a new CMake run rewrites nothing; SOURCE_DATE_EPOCH, when set, wins. A
-# source tree without its history falls back on the top CMakeLists.txt's
-# time, still a property of the source.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
-    set(KVMT_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
-else()
-    find_package(Git QUIET)
-    if(Git_FOUND)
-        execute_process(COMMAND ${GIT_EXECUTABLE} -C ${PROJECT_SOURCE_DIR} log -1 --format=%ct
-            OUTPUT_VARIABLE KVMT_SOURCE_DATE_EPOCH OUTPUT_STRIP_TRAILING_WHITESPACE
-            RESULT_VARIABLE git_result ERROR_QUIET)
-        if(NOT git_result EQUAL 0)
-            set(KVMT_SOURCE_DATE_EPOCH "")
-        endif()
-    endif()
-    if(NOT KVMT_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$")
-        file(TIMESTAMP ${PROJECT_SOURCE_DIR}/CMakeLists.txt KVMT_SOURCE_DATE_EPOCH "%s" UTC)
-    endif()
-    # string(TIMESTAMP) reads it from the environment, of this run only.
-    set(ENV{SOURCE_DATE_EPOCH} ${KVMT_SOURCE_DATE_EPOCH})
-endif()
+# The packages' one date (cmake/SourceDate.cmake): the changelogs, the
+# AppStream release and every file's time in the archives.
 string(TIMESTAMP KVMT_PACKAGE_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
 string(TIMESTAMP KVMT_DATE "%Y-%m-%d" UTC)
 set(KVMT_VERSION ${PROJECT_VERSION})

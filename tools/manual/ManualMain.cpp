@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QHashSeed>
 #include <QTranslator>
 
 #include <cstdio>
@@ -34,6 +35,16 @@ QString readText(const QString &path, bool *ok)
     return *ok ? QString::fromUtf8(file.readAll()) : QString();
 }
 
+// The build's date (SOURCE_DATE_EPOCH, the last commit's time): two builds
+// of one commit make the same bytes. Without it, now.
+QDateTime buildDate()
+{
+    bool ok = false;
+    const qint64 seconds = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
+    return ok && seconds >= 0 ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
+                              : QDateTime::currentDateTimeUtc();
+}
+
 // One PNG per page of the window (and the console and password dialog), in
 // the interface language asked for.
 int saveScreenshots(const QString &outDir, const QString &binDir, const QString &language)
@@ -50,7 +61,7 @@ int saveScreenshots(const QString &outDir, const QString &binDir, const QString 
     }
     if (!QDir().mkpath(outDir))
         return fail(QStringLiteral("cannot make %1").arg(outDir));
-    const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, languageId);
+    const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, languageId, buildDate());
     for (auto it = screens.cbegin(); it != screens.cend(); ++it) {
         const QString path = QDir(outDir).filePath(it.key() + QStringLiteral(".png"));
         if (!it.value().save(path))
@@ -64,6 +75,11 @@ int saveScreenshots(const QString &outDir, const QString &binDir, const QString 
 
 int main(int argc, char *argv[])
 {
+    // Qt's hashes order what the PDF writer keeps (its fonts) differently in
+    // every run; a fixed seed makes the order, and the file, the same.
+    QHashSeed::setDeterministicGlobalSeed();
+    // Nor may the build machine's time zone show in the pictures or the date.
+    qputenv("TZ", "UTC");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -95,11 +111,11 @@ int main(int argc, char *argv[])
         if (!ok)
             return fail(QStringLiteral("cannot read %1").arg(sources.filePath(QString::fromLatin1(edition.source))));
 
-        const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, edition.languageId);
+        const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, edition.languageId, buildDate());
         // The program opens the edition its interface names.
         const QString path = kvmt::manualPath(binDir);
         QString error;
-        if (!kvmt::manual::writeManualPdf(markdown, screens, QStringLiteral("KVMTConf"), path, &error))
+        if (!kvmt::manual::writeManualPdf(markdown, screens, QStringLiteral("KVMTConf"), buildDate(), path, &error))
             return fail(error);
         QApplication::removeTranslator(&interface);
         QApplication::removeTranslator(&toolkit);

@@ -1,10 +1,12 @@
 #include "ManualPdf.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPageLayout>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QSet>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -122,10 +124,30 @@ QSet<int> orphanHeadings(QTextDocument &document)
     return orphans;
 }
 
+// QPdfWriter dates the file with the moment it was written and offers no
+// way to say otherwise: the date is put right afterwards, in as many bytes
+// as Qt's own (ending in "Z" or in "+HH'mm'"), so that the cross-reference
+// table's offsets still hold.
+bool redate(const QString &path, const QDateTime &created)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadWrite))
+        return false;
+    QByteArray pdf = file.readAll();
+    static const QRegularExpression stamp(QStringLiteral("/CreationDate \\((D:\\d{14}(Z|[+-]\\d\\d'\\d\\d'))\\)"));
+    const QRegularExpressionMatch match = stamp.match(QString::fromLatin1(pdf));
+    if (!match.hasMatch())
+        return false;
+    const QString utc = created.toUTC().toString(QStringLiteral("'D:'yyyyMMddHHmmss"));
+    const QByteArray date = (utc + (match.captured(2) == QLatin1String("Z") ? QStringLiteral("Z") : QStringLiteral("+00'00'"))).toLatin1();
+    pdf.replace(match.capturedStart(1), date.size(), date);
+    return file.seek(0) && file.write(pdf) == pdf.size();
+}
+
 } // namespace
 
 bool writeManualPdf(const QString &markdown, const QMap<QString, QImage> &screens, const QString &title,
-                    const QString &path, QString *error)
+                    const QDateTime &created, const QString &path, QString *error)
 {
     {
         QTextDocument probe;
@@ -181,7 +203,7 @@ bool writeManualPdf(const QString &markdown, const QMap<QString, QImage> &screen
         painter.restore();
     }
     painter.end();
-    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0) {
+    if (!QFileInfo(path).isFile() || QFileInfo(path).size() == 0 || !redate(path, created)) {
         *error = QStringLiteral("cannot write %1").arg(path);
         return false;
     }

@@ -51,6 +51,17 @@ void settle()
         QApplication::processEvents();
 }
 
+// The clock field as the window shows the tracker's reply, at `clock` in the
+// tracker's zone. Set on the widget only: the model keeps what was read, so
+// nothing counts as changed.
+void pinClock(TForm1 &window, const QDateTime &clock)
+{
+    const int zone = window.configurator().settings().text(F::edTimeZone).toInt();
+    const QDateTime shown = clock.toOffsetFromUtc(zone * 3600);
+    if (auto *time = window.findChild<QLineEdit *>(QStringLiteral("edTimeSync")))
+        time->setText(shown.toString(QStringLiteral("HH:mm,dd.MM.yyyy")));
+}
+
 QImage grab(QWidget *widget)
 {
     settle();
@@ -59,7 +70,7 @@ QImage grab(QWidget *widget)
 
 } // namespace
 
-QMap<QString, QImage> takeScreens(const QString &binDir, int languageId)
+QMap<QString, QImage> takeScreens(const QString &binDir, int languageId, const QDateTime &clock)
 {
     trackerHome();
     // The window's own settings file, so that the language menu shows the
@@ -81,6 +92,7 @@ QMap<QString, QImage> takeScreens(const QString &binDir, int languageId)
     window.show();
     settle();
     window.configurator().monitor().devtimerTimer();
+    pinClock(window, clock);
 
     QMap<QString, QImage> screens;
     auto *pages = window.findChild<QTabWidget *>(QStringLiteral("PageControl1"));
