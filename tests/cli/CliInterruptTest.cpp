@@ -305,3 +305,24 @@ TEST_F(CliInterruptTest, CtrlCOnTheTerminalEndsEachCommandTruthfully)
         }
     }
 }
+
+// Ctrl+\ is the other key that ends a program from its terminal: whatever
+// the tool then does, the person's next typing must show again, and the
+// password typed after it must never reach the tracker.
+TEST_F(CliInterruptTest, QuitKeyAtThePasswordPromptGivesTheEchoBack)
+{
+    const QString serial = QStringLiteral("5001803");
+    TrackerHome::instance().plug(scenario(serial, QStringLiteral("KVMT-1.44"), {QStringLiteral("protected=1")}));
+    TerminalRun run({QStringLiteral("read")});
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.waitFor(QStringLiteral("password: "))) << run.screen().toStdString();
+    ASSERT_FALSE(run.echoOn());
+    run.press("\x1c");
+    QThread::msleep(200);
+    run.press("1234\n");
+    const int exitCode = run.finish();
+    EXPECT_NE(exitCode, -1) << "the tool ended";
+    EXPECT_TRUE(run.echoOn()) << "the terminal echoes again; exit " << exitCode << ": " << run.screen().toStdString();
+    const QStringList commands = TrackerHome::instance().commands(serial);
+    EXPECT_FALSE(commands.contains(QStringLiteral("SECUREOFFTMP=1234;"))) << commands.join(u' ').toStdString();
+}

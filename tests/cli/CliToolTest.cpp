@@ -676,6 +676,70 @@ TEST_F(CliTest, TrackerWithoutASerialIsNeitherDoneNorFiled)
     qputenv("KVMT_DATA_DIR", dataBefore);
 }
 
+// A profile that went through an editor or a version control system with
+// Unix line ends, and one given through a pipe (`<(ssh host cat fleet.atc)`).
+TEST_F(CliTest, ProfileFileAsOtherProgramsHandItOver)
+{
+    QTemporaryDir dir;
+    const QString fleet = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001743")));
+    QByteArray bytes = readAll(fleet);
+    ASSERT_TRUE(bytes.contains("GSMAPN=fleet.apn;\r\n"));
+
+    // Loaded whole, or refused with a message that says what is wrong with
+    // it: no value in it holds a ';'.
+    const QString lfOnly = writeAll(dir.filePath(QStringLiteral("lf-only.atc")), QByteArray(bytes).replace("\r\n", "\n"));
+    const ToolRun load = runTool({QStringLiteral("load"), lfOnly});
+    if (load.exitCode == 0) {
+        EXPECT_TRUE(load.out.split(u'\n').contains(QStringLiteral("edAPN=fleet.apn"))) << load.out.toStdString();
+        EXPECT_TRUE(load.out.split(u'\n').contains(QStringLiteral("edServerPort=4321")));
+    } else {
+        EXPECT_EQ(load.exitCode, 8);
+        EXPECT_FALSE(load.err.contains(QStringLiteral("символ «;»"))) << load.err.toStdString();
+        EXPECT_TRUE(load.err.contains(QStringLiteral("CR LF"))) << "say what the lines should end in: "
+                                                                << load.err.toStdString();
+    }
+
+    // The same bytes through a pipe are no empty file.
+    QTemporaryDir data;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("KVMT_DATA_DIR"), data.path());
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(QDir(QStringLiteral(KVMT_TEST_BIN_DIR)).filePath(QStringLiteral("kvmtconf-cli")),
+               {QStringLiteral("load"), QStringLiteral("/dev/stdin")});
+    ASSERT_TRUE(tool.waitForStarted());
+    tool.write(bytes);
+    tool.closeWriteChannel();
+    ASSERT_TRUE(tool.waitForFinished(60000));
+    const QString err = QString::fromUtf8(tool.readAllStandardError());
+    EXPECT_EQ(tool.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(QString::fromUtf8(tool.readAllStandardOutput()).split(u'\n').contains(QStringLiteral("edAPN=fleet.apn")))
+        << err.toStdString();
+}
+
+// Over several trackers a script and a person both read standard error
+// line by line: the load's refusal is one of them, and says whose it is.
+TEST_F(CliTest, ProvisionTellsWhichTrackerAFileEntryWasRefusedFor)
+{
+    QTemporaryDir dir;
+    QByteArray bytes = readAll(fleetFile(dir));
+    const qsizetype at = bytes.indexOf("\r\nSERVERPASS=") + 2;
+    ASSERT_GT(at, 2);
+    bytes.replace(at, bytes.indexOf("\r\n", at) - at, "SERVERPASS=ab;cd;");
+    const QString file = writeAll(dir.filePath(QStringLiteral("semicolon.atc")), bytes);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001745")));
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001746")));
+    const ToolRun run = runTool({QStringLiteral("provision"), file});
+    EXPECT_EQ(run.exitCode, 12);
+    EXPECT_EQ(run.out, QStringLiteral("5001745\tbad-file\tnot-saved\t-\n5001746\tbad-file\tnot-saved\t-\n"));
+    static const QRegularExpression logLine(QStringLiteral("^(error|success|notice|plain): (KVMT )?500174[56]: \\S"));
+    for (const QString &line : run.err.split(u'\n', Qt::SkipEmptyParts)) {
+        EXPECT_TRUE(line.startsWith(QLatin1String("kvmtconf-cli provision: ")) || logLine.match(line).hasMatch())
+            << line.toStdString();
+    }
+}
+
 TEST_F(CliTest, ProvisionTouchesOnlyTheChosenSerials)
 {
     QTemporaryDir dir;
@@ -959,6 +1023,54 @@ TEST_F(CliTest, ProvisionMessagesShowWhatAPersonCanActOn)
                                                 "(rows 3002–103001); nothing was written with them")))
         << big.err.right(2000).toStdString();
     EXPECT_LT(big.err.count(u'\n'), 200) << "one line per row";
+}
+
+// Text pasted into a spreadsheet brings characters nobody sees (a zero-width
+// space from a web page, a direction override) and now and then a whole
+// document in one cell: a message must show the first and never print the
+// second whole.
+TEST_F(CliTest, ProvisionMessagesShowInvisibleCharactersAndStayShort)
+{
+    QTemporaryDir dir;
+    const QString file = fleetFile(dir);
+    TrackerHome::instance().plug(scenario(QStringLiteral("5001685")));
+    struct Case {
+        const char *what;
+        QByteArray csv;
+        int exitCode;
+    };
+    const QByteArray document(100000, 'A');
+    const Case cases[] = {
+        {"zero-width space in a value", "serial,DEVNAME\n5001685,VAN\xE2\x80\x8B" "1\n", 12},
+        {"direction override in a header", "serial,DEV\xE2\x80\xAE" "NAME\n5001685,VAN\n", 12},
+        // Refused by name, or read as the serial it plainly is.
+        {"zero-width space after the serial", "serial,DEVNAME\n5001685\xE2\x80\x8B,VAN\n", 0},
+        {"a document in a value", "serial,DEVNAME\n5001685," + document + '\n', 12},
+        {"a document in a header", "serial," + document + "\n5001685,VAN\n", 12},
+        {"a document in the serial cell", "serial,DEVNAME\n5" + document + ",VAN\n", 17},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TrackerHome::instance().reset();
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001685")));
+        const ToolRun run = runTool({QStringLiteral("provision"), file, QStringLiteral("--values"), writeTable(dir, c.csv)});
+        if (c.exitCode == 0) {
+            EXPECT_TRUE(run.exitCode == 0 || run.exitCode == 17) << run.exitCode << run.err.left(2000).toStdString();
+        } else {
+            EXPECT_EQ(run.exitCode, c.exitCode) << run.err.left(2000).toStdString();
+        }
+        if (c.exitCode == 12) {
+            EXPECT_TRUE(run.out.startsWith(QStringLiteral("5001685\tbad-values\tnot-saved\t"))) << run.out.toStdString();
+        }
+        for (const char16_t invisible : {u'\u200B', u'\u202E'})
+            EXPECT_FALSE(run.err.contains(QChar(invisible))) << "shown as nothing: " << run.err.toStdString();
+        EXPECT_LT(run.err.size(), 4000) << "a screenful at most: " << run.err.left(300).toStdString();
+        if (run.exitCode == 0)
+            continue;
+        for (const QString &command : TrackerHome::instance().commands(QStringLiteral("5001685")))
+            EXPECT_TRUE(command.endsWith(QLatin1String("=?;")) || command.startsWith(QLatin1String("CONF")))
+                << command.toStdString();
+    }
 }
 
 TEST_F(CliTest, ProvisionWaitTakesTrackersPluggedLater)

@@ -285,3 +285,27 @@ TEST_F(StopTest, SaveAfterAnUnreadSwappedInTrackerWritesNothingOfTheOneBefore)
         << qPrintable(toB.join(u' '));
     EXPECT_FALSE(toB.contains(QStringLiteral("SAVECONFIG=1;")) && prompts.questions.isEmpty());
 }
+
+// Stop pressed while a test polls, and Save pressed before the next tick:
+// the stop was meant for the test, and the test must still end.
+TEST_F(StopTest, AStopPressedForAPollingTestIsNotLostToASaveStartedRightAfter)
+{
+    TrackerHome::instance().plug(scenario(kSerial, QStringLiteral("KVMT-1.44"))
+                                 + QStringLiteral("[tests]\nsrv=GSM:OK,GPRS:OK\n"));
+    window->configurator().monitor().devtimerTimer();
+    auto *srv = window->findChild<QPushButton *>(QStringLiteral("btSrvTest"));
+    window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))
+        ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
+    window->findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentWidget(srv->parentWidget());
+    QApplication::processEvents();
+    clickThroughWindow(srv);
+    ASSERT_TRUE(window->configurator().tests().isAnyPolling());
+    QTest::qWait(1200);
+
+    clickStop();
+    clickThroughWindow(window->findChild<QPushButton *>(QStringLiteral("btSave")));
+    QTest::qWait(2500);
+
+    EXPECT_FALSE(window->configurator().tests().isAnyPolling()) << "the test Stop was pressed for polls on";
+    EXPECT_TRUE(log().contains(QStringLiteral("Тестирование остановлено")));
+}
