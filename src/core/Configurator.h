@@ -72,9 +72,11 @@ public:
     SequenceStop &stop() { return m_stop; }
     // Before a sequence the person starts: a stop pressed for an earlier one
     // does not stop it. One pressed for a sequence still holding the link
-    // stays, as the new one will be refused.
+    // stays, as the new one will be refused. One pressed for a test between
+    // two of its polls ends that test first, or the test would poll on.
     void clearStaleStop()
     {
+        m_tests.takeStop();
         if (!m_link.isClaimed() && !m_link.isWaiting())
             m_stop.clear();
     }

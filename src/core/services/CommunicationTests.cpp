@@ -188,6 +188,14 @@ bool CommunicationTests::stopRequested(CommTest test, bool started)
     return true;
 }
 
+void CommunicationTests::takeStop()
+{
+    for (const CommTest test : {CommTest::Smtp, CommTest::Sms, CommTest::Server}) {
+        if (isPolling(test))
+            stopRequested(test, true);
+    }
+}
+
 void CommunicationTests::poll(CommTest test)
 {
     if (stopRequested(test, true))

@@ -64,6 +64,9 @@ public:
     // once this is requested; a test stopped before its start command is
     // never started. Either way one line says so.
     void setStop(const SequenceStop *stop) { m_stop = stop; }
+    // Ends now, as their next tick would, the tests polling while a stop is
+    // requested: for whoever is about to clear the request.
+    void takeStop();
 
     bool isPolling(CommTest test) const { return timer(test).isActive(); }
     QTimer &timer(CommTest test) { return m_timers[size_t(test)]; }
