@@ -285,9 +285,9 @@ private:
         if (!letters.isEmpty()) {
             m_err << ", column " << letters;
             if (!problem.column.isEmpty())
-                m_err << " (" << printable(problem.column) << ')';
+                m_err << " (" << visibleExcerpt(problem.column) << ')';
         } else if (!problem.column.isEmpty()) {
-            m_err << ", column " << printable(problem.column);
+            m_err << ", column " << visibleExcerpt(problem.column);
         }
         m_err << ": " << printable(problem.text) << Qt::endl;
         m_rowProblems.append(QJsonObject{{QStringLiteral("row"), row.row},

@@ -116,8 +116,8 @@ std::optional<QList<CellProblem>> loadWithValues(Configurator &configurator, con
         const QString sent = displayValue(value.key, written->value);
         if (sent != value.value) {
             refused.append({column,
-                            QStringLiteral("\"%1\" would be written as \"%2\": give the value the window keeps")
-                                .arg(visibleText(value.value), visibleText(sent)),
+                            QStringLiteral("%1 would be written as %2: give the value the window keeps")
+                                .arg(quotedExcerpt(value.value), quotedExcerpt(sent)),
                             value.column});
         }
     }

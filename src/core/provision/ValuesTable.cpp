@@ -36,7 +36,7 @@ std::optional<Key> keyNamed(const QString &name)
 
 QString quoted(const QString &text)
 {
-    return u'"' + visibleText(text) + u'"';
+    return quotedExcerpt(text);
 }
 
 // A number as a spreadsheet shows a cell formatted as a number rather than

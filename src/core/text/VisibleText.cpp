@@ -4,10 +4,11 @@ namespace kvmt {
 
 namespace {
 
-bool needsEscape(QChar c)
+bool needsEscape(char32_t c)
 {
-    switch (c.category()) {
+    switch (QChar::category(c)) {
     case QChar::Other_Control:       // C0, DEL and C1, ESC and CSI among them
+    case QChar::Other_Format:        // U+200B, U+202E, U+FEFF, tags
     case QChar::Separator_Line:      // U+2028
     case QChar::Separator_Paragraph: // U+2029
     case QChar::Other_Surrogate:     // half a pair: no character at all
@@ -17,21 +18,35 @@ bool needsEscape(QChar c)
     }
 }
 
-QString escapeOf(QChar c)
+QString escapeOf(char32_t c)
 {
-    switch (c.unicode()) {
-    case u'\n':
+    switch (c) {
+    case U'\n':
         return QStringLiteral("\\n");
-    case u'\r':
+    case U'\r':
         return QStringLiteral("\\r");
-    case u'\t':
+    case U'\t':
         return QStringLiteral("\\t");
     default:
         break;
     }
-    if (c.unicode() < 0x100)
-        return QStringLiteral("\\x%1").arg(int(c.unicode()), 2, 16, QLatin1Char('0')).toUpper().replace(u'X', u'x');
-    return QStringLiteral("\\u{%1}").arg(int(c.unicode()), 4, 16, QLatin1Char('0')).toUpper().replace(u'U', u'u');
+    if (c < 0x100)
+        return QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0')).toUpper().replace(u'X', u'x');
+    return QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper().replace(u'U', u'u');
+}
+
+// The first kExcerptLength characters, a surrogate pair never split.
+QStringView excerptOf(QStringView text)
+{
+    qsizetype end = kExcerptLength;
+    if (text[end - 1].isHighSurrogate() && text[end].isLowSurrogate())
+        ++end;
+    return text.first(end);
+}
+
+QString lengthNote(QStringView text)
+{
+    return QStringLiteral(" (%1 characters)").arg(text.size());
 }
 
 } // namespace
@@ -42,18 +57,36 @@ QString visibleText(QStringView text)
     shown.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text[i];
-        // A whole pair is one character, printable as it stands.
+        // A whole pair is one character.
         if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            shown.append(c);
-            shown.append(text[++i]);
+            const char32_t pair = QChar::surrogateToUcs4(c, text[i + 1]);
+            if (needsEscape(pair))
+                shown.append(escapeOf(pair));
+            else
+                shown.append(text.sliced(i, 2));
+            ++i;
             continue;
         }
-        if (needsEscape(c))
-            shown.append(escapeOf(c));
+        if (needsEscape(c.unicode()))
+            shown.append(escapeOf(c.unicode()));
         else
             shown.append(c);
     }
     return shown;
+}
+
+QString quotedExcerpt(QStringView text)
+{
+    if (text.size() <= kExcerptLength)
+        return u'"' + visibleText(text) + u'"';
+    return u'"' + visibleText(excerptOf(text)) + QStringLiteral("…\"") + lengthNote(text);
+}
+
+QString visibleExcerpt(QStringView text)
+{
+    if (text.size() <= kExcerptLength)
+        return visibleText(text);
+    return visibleText(excerptOf(text)) + u'…' + lengthNote(text);
 }
 
 QString characterName(QChar c)

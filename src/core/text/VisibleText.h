@@ -9,8 +9,19 @@ namespace kvmt {
 // printed on a terminal: control characters written as escapes (\n, \t,
 // \x1B, \u{2028}), so that a stray escape sequence in a file cannot move the
 // cursor or recolour the screen, and a line break cannot fake a line of
-// output. Everything else stands as it is.
+// output. So are the format characters nobody sees (a zero-width space, a
+// byte-order mark, a direction override that shows a text backwards), so
+// that a value cannot pass for another. Everything else stands as it is.
 QString visibleText(QStringView text);
+
+// The same, quoted for a message: a text of more than kExcerptLength
+// characters shows its beginning, an ellipsis and its length
+// ("AAAA…" (100000 characters)), so that a document pasted into one cell
+// does not fill the screen.
+inline constexpr qsizetype kExcerptLength = 60;
+QString quotedExcerpt(QStringView text);
+// Unquoted, for a name in parentheses: AAAA… (100000 characters).
+QString visibleExcerpt(QStringView text);
 
 // A character as a message names it: "x", a blank, or its escape.
 QString characterName(QChar c);
