@@ -344,6 +344,10 @@ Write them?</translation>
         <translation>The file is too large for a settings profile: %1 bytes, at most %2 allowed</translation>
     </message>
     <message>
+        <source>Файл слишком большой для профиля настроек: больше %1 байт</source>
+        <translation>The file is too large for a settings profile: more than %1 bytes</translation>
+    </message>
+    <message>
         <source>Чтение настроек из файла</source>
         <translation>Reading settings from the file</translation>
     </message>
@@ -358,6 +362,10 @@ Write them?</translation>
     <message>
         <source>Значения %1 в файле содержат символ «;» и не загружены</source>
         <translation>The values %1 in the file contain the character &quot;;&quot; and were not loaded</translation>
+    </message>
+    <message>
+        <source>Строки файла оканчиваются только символом LF (так сохраняют файлы в Linux и macOS), а программа ожидает в конце строки CR LF: значения %1 и строки за ними до ближайшего CR LF не загружены. Сохраните файл с концами строк CR LF</source>
+        <translation>The file&apos;s lines end in LF only (as files saved on Linux and macOS do), and the program expects CR LF at the end of a line: the values %1 and the lines after them up to the next CR LF were not loaded. Save the file with CR LF line ends</translation>
     </message>
     <message>
         <source>Значения %1 в файле неполны или не являются числами и не загружены</source>

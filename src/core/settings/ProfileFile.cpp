@@ -18,6 +18,22 @@ namespace {
 
 const QString kSuffix = QStringLiteral(".atc");
 
+// Up to `limit` bytes of a device without a size, read until its end (a
+// read of a pipe waits for its writer); `whole` false when it failed first.
+QByteArray readAtMost(QIODevice &device, qint64 limit, bool *whole)
+{
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray chunk = device.read(limit - bytes.size());
+        if (chunk.isEmpty())
+            break;
+        bytes.append(chunk);
+    }
+    if (auto *file = qobject_cast<QFileDevice *>(&device); file && file->error() != QFileDevice::NoError)
+        *whole = false;
+    return bytes;
+}
+
 } // namespace
 
 ProfileFile::ProfileFile(SettingsBuffer &buffer, ReadSequence &reader, WriteSequence &writer,
@@ -88,7 +104,16 @@ ProfileFile::LoadOutcome ProfileFile::load(const QString &path)
 
 ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
 {
-    const qint64 size = file.size();
+    // A pipe (a process substitution, /dev/stdin) has no size to ask: it is
+    // read to its end, never further than the buffer holds.
+    const bool sequential = file.isSequential();
+    QByteArray bytes;
+    qint64 size = file.size();
+    bool whole = true;
+    if (sequential) {
+        bytes = readAtMost(file, SettingsBuffer::kCapacity + 1, &whole);
+        size = bytes.size();
+    }
     if (size <= 0) {
         m_log.logEvent(tr("Файл пустой"), LogError);
         return LoadOutcome::Empty;
@@ -97,16 +122,21 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
     // load the settings before the cut and report the rest as missing, as
     // if the file were a good one from an older tracker.
     if (size > SettingsBuffer::kCapacity) {
-        refuse(tr("Файл слишком большой для профиля настроек: %1 байт, допускается не более %2")
-                   .arg(size)
-                   .arg(SettingsBuffer::kCapacity));
+        if (sequential)
+            refuse(tr("Файл слишком большой для профиля настроек: больше %1 байт").arg(SettingsBuffer::kCapacity));
+        else
+            refuse(tr("Файл слишком большой для профиля настроек: %1 байт, допускается не более %2")
+                       .arg(size)
+                       .arg(SettingsBuffer::kCapacity));
         return LoadOutcome::TooLarge;
     }
-    const QByteArray bytes = file.read(size);
+    if (!sequential) {
+        bytes = file.read(size);
+        whole = bytes.size() == size;
+    }
     m_buffer.load(bytes);
     // Part of a file is no profile: with nothing loaded every key is
     // reported missing.
-    const bool whole = bytes.size() == size;
     if (!whole)
         m_buffer.forgetLoaded();
     m_log.logEvent(tr("Чтение настроек из файла"), LogNotice);
@@ -119,7 +149,17 @@ ProfileFile::LoadOutcome ProfileFile::loadFrom(QIODevice &file)
     // the ';' such a value would give a cut one; the entries after it still
     // load.
     QStringList refused;
-    if (const QByteArrayList cut = m_buffer.keysWithCutValues(); !cut.isEmpty())
+    // A file saved with LF line ends (an editor on Linux or macOS, a version
+    // control system) cuts its entries at the LF, not at a ';' of a value.
+    const QByteArrayList cutAtLf = m_buffer.keysCutAtLineFeeds();
+    if (!cutAtLf.isEmpty())
+        refused.append(tr("Строки файла оканчиваются только символом LF (так сохраняют файлы в Linux и macOS), "
+                          "а программа ожидает в конце строки CR LF: значения %1 и строки за ними до ближайшего "
+                          "CR LF не загружены. Сохраните файл с концами строк CR LF")
+                           .arg(QString::fromLatin1(cutAtLf.join(", "))));
+    QByteArrayList cut = m_buffer.keysWithCutValues();
+    cut.removeIf([&cutAtLf](const QByteArray &key) { return cutAtLf.contains(key); });
+    if (!cut.isEmpty())
         refused.append(tr("Значения %1 в файле содержат символ «;» и не загружены")
                            .arg(QString::fromLatin1(cut.join(", "))));
     if (const QList<Key> &notTaken = m_reader.lastFileNotTaken(); !notTaken.isEmpty()) {

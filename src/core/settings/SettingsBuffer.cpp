@@ -60,6 +60,9 @@ std::optional<SettingsBuffer::Entry> SettingsBuffer::entryAt(qsizetype at) const
         return entry;
     entry.cut = true;
     entry.next = lineEnd < 0 ? loaded.size() : lineEnd + kLineEnd.size();
+    // No LF up to the line end has a CR before it, or it would be that end.
+    const qsizetype restEnd = lineEnd < 0 ? loaded.size() : lineEnd;
+    entry.cutAtLineFeed = loaded.sliced(semicolon, restEnd - semicolon).contains('\n');
     return entry;
 }
 
@@ -75,6 +78,16 @@ std::optional<QByteArray> SettingsBuffer::lookupKey(QByteArrayView key) const
         return (nul < 0 ? entry->value : entry->value.first(nul)).toByteArray();
     }
     return std::nullopt;
+}
+
+QByteArrayList SettingsBuffer::keysCutAtLineFeeds() const
+{
+    QByteArrayList keys;
+    for (std::optional<Entry> entry = entryAt(0); entry; entry = entryAt(entry->next)) {
+        if (entry->cutAtLineFeed)
+            keys.append(entry->key.toByteArray());
+    }
+    return keys;
 }
 
 QByteArrayList SettingsBuffer::keysWithCutValues() const

@@ -55,6 +55,8 @@ public:
     std::optional<QByteArray> lookupKey(QByteArrayView key) const;
     // The keys of such entries, in file order.
     QByteArrayList keysWithCutValues() const;
+    // Those of them whose line ends in LF without CR.
+    QByteArrayList keysCutAtLineFeeds() const;
 
 private:
     struct Entry {
@@ -62,6 +64,7 @@ private:
         QByteArrayView value;
         bool cut = false;
         qsizetype next = 0;
+        bool cutAtLineFeed = false;
     };
     // The entry at `at` in the loaded bytes; nullopt past the last one.
     std::optional<Entry> entryAt(qsizetype at) const;

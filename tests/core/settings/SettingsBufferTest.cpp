@@ -37,6 +37,8 @@ TEST(SettingsBuffer, EntryWithBytesAfterItsFirstSemicolonIsCutAndTheNextLineIsWh
         QByteArray file;
         QByteArrayList cut;
         QList<std::pair<const char *, std::optional<QByteArray>>> lookups;
+        // Of `cut`, those whose line ends in a bare LF.
+        QByteArrayList cutAtLf = {};
     };
     const Case cases[] = {
         {"line ends in ';'", "SMTPPASS=a;b;\r\nSMTPFROM=me;\r\nDEVNAME=x;y;z;\r\nGSMPIN=1;\r\n",
@@ -50,12 +52,21 @@ TEST(SettingsBuffer, EntryWithBytesAfterItsFirstSemicolonIsCutAndTheNextLineIsWh
          {{"GSMPIN", "1"}, {"SMTPTO4", "x@y"}, {"EMPTY", ""}}},
         {"last entry ends the file at its ';'", "GSMPIN=1;\r\nSMTPTO4=x@y;", {},
          {{"GSMPIN", "1"}, {"SMTPTO4", "x@y"}}},
+        {"one line ends in LF only", "GSMPIN=1;\r\nDEVNAME=x;\nSERVER=s;\r\nSMTPPASS=a;b;\r\nSMSEN=1;\r\n",
+         {"DEVNAME", "SMTPPASS"},
+         {{"GSMPIN", "1"}, {"DEVNAME", std::nullopt}, {"SERVER", std::nullopt}, {"SMSEN", "1"}},
+         {"DEVNAME"}},
+        {"every line ends in LF only", "GSMPIN=1;\nDEVNAME=x;y;\n", {"GSMPIN"}, {{"GSMPIN", std::nullopt}},
+         {"GSMPIN"}},
+        {"last entry ends in LF only", "GSMPIN=1;\r\nDEVNAME=x;\n", {"DEVNAME"},
+         {{"GSMPIN", "1"}, {"DEVNAME", std::nullopt}}, {"DEVNAME"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         SettingsBuffer buffer;
         ASSERT_EQ(buffer.load(c.file), SettingsBuffer::LoadResult::Loaded);
         EXPECT_EQ(buffer.keysWithCutValues(), c.cut);
+        EXPECT_EQ(buffer.keysCutAtLineFeeds(), c.cutAtLf);
         for (const auto &[key, value] : c.lookups)
             EXPECT_EQ(buffer.lookupKey(key), value) << key;
     }
