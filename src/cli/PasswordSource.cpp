@@ -39,6 +39,10 @@ constexpr qsizetype kTypedLimit = 63;
 int g_wake[2] = {-1, -1};
 struct sigaction g_beforeInt;
 struct sigaction g_beforeTerm;
+struct sigaction g_beforeQuit;
+// The terminal as it was before the question turned its echo off.
+termios g_echoing{};
+volatile sig_atomic_t g_echoOff = 0;
 
 void callBefore(const struct sigaction &before, int signal, siginfo_t *info, void *context)
 {
@@ -61,6 +65,19 @@ extern "C" void onSignalWhileAsking(int signal, siginfo_t *info, void *context)
     errno = savedErrno;
 }
 
+// Ctrl+\ quits as it always does, but not with the person's typing left
+// invisible in the shell that comes back.
+extern "C" void onQuitWhileAsking(int)
+{
+    const int savedErrno = errno;
+    if (g_echoOff)
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &g_echoing);
+    // Raised again once this handler returns, now with the action before.
+    ::sigaction(SIGQUIT, &g_beforeQuit, nullptr);
+    ::raise(SIGQUIT);
+    errno = savedErrno;
+}
+
 // While it lives, SIGINT and SIGTERM also wake the question's wait through
 // a pipe: the handlers in place restart interrupted calls (an exchange with
 // the tracker must not be cut short), and the signal may be taken by any
@@ -80,6 +97,10 @@ public:
         action.sa_flags = SA_SIGINFO;
         m_int = install(SIGINT, action, &g_beforeInt);
         m_term = install(SIGTERM, action, &g_beforeTerm);
+        struct sigaction quit {};
+        quit.sa_handler = onQuitWhileAsking;
+        sigemptyset(&quit.sa_mask);
+        m_quit = install(SIGQUIT, quit, &g_beforeQuit);
     }
     ~WakeOnStop()
     {
@@ -87,6 +108,8 @@ public:
             ::sigaction(SIGINT, &g_beforeInt, nullptr);
         if (m_term)
             ::sigaction(SIGTERM, &g_beforeTerm, nullptr);
+        if (m_quit)
+            ::sigaction(SIGQUIT, &g_beforeQuit, nullptr);
         if (g_wake[0] >= 0) {
             ::close(g_wake[0]);
             ::close(g_wake[1]);
@@ -109,6 +132,7 @@ private:
 
     bool m_int = false;
     bool m_term = false;
+    bool m_quit = false;
 };
 
 #endif
@@ -167,15 +191,22 @@ PasswordSource::Typed PasswordSource::askOnTerminal()
         return {};
     termios saved{};
     const bool quiet = tcgetattr(STDIN_FILENO, &saved) == 0;
-    if (quiet) {
-        termios silent = saved;
-        silent.c_lflag &= ~tcflag_t(ECHO);
-        tcsetattr(STDIN_FILENO, TCSANOW, &silent);
-    }
+    // What is typed is in memory from the first key on, also when the quit
+    // key ends the tool with a core dump before the line is complete.
+    keepOutOfCoreDumps();
     Typed typed;
     QByteArray line;
     {
+        // The echo goes off only while the signals that end the question
+        // or the tool are heard, and comes back before they are not.
         const WakeOnStop wake;
+        if (quiet) {
+            g_echoing = saved;
+            g_echoOff = 1;
+            termios silent = saved;
+            silent.c_lflag &= ~tcflag_t(ECHO);
+            tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+        }
         std::fputs("kvmtconf-cli: the tracker's password: ", stderr);
         std::fflush(stderr);
         for (;;) {
@@ -200,9 +231,11 @@ PasswordSource::Typed PasswordSource::askOnTerminal()
             if (line.size() < kTypedLimit)
                 line.append(c);
         }
+        if (quiet) {
+            tcsetattr(STDIN_FILENO, TCSANOW, &saved);
+            g_echoOff = 0;
+        }
     }
-    if (quiet)
-        tcsetattr(STDIN_FILENO, TCSANOW, &saved);
     std::fputs("\n", stderr);
     if (line.endsWith('\r'))
         line.chop(1);
