@@ -3,6 +3,7 @@
 #include <QTextStream>
 
 #include "cli/PasswordSource.h"
+#include "cli/StreamEventLog.h"
 #include "device/UserPrompts.h"
 #include "settings/SequenceStop.h"
 
@@ -20,10 +21,21 @@ public:
     }
     void showError(const QString &caption, const QString &text) override
     {
-        m_err << caption << ": " << text << Qt::endl;
+        // Over several trackers, standard error is read line by line: a
+        // box's text is then a log line that names its tracker.
+        if (m_log && !m_log->tracker().isEmpty())
+            m_log->write(text, LogError);
+        else
+            m_err << caption << ": " << text << Qt::endl;
         m_errorShown = true;
     }
-    void showMessage(const QString &text) override { m_err << text << Qt::endl; }
+    void showMessage(const QString &text) override
+    {
+        if (m_log && !m_log->tracker().isEmpty())
+            m_log->write(text, LogNotice);
+        else
+            m_err << text << Qt::endl;
+    }
     std::optional<QByteArray> askDevicePassword() override
     {
         m_passwordAsked = true;
@@ -39,6 +51,8 @@ public:
 
     // The sequence an interrupted password question stops.
     void setStop(SequenceStop *stop) { m_stop = stop; }
+    // The log whose tracker, once named, the boxes' lines name too.
+    void setLog(StreamEventLog *log) { m_log = log; }
 
     bool errorShown() const { return m_errorShown; }
     bool closeRequested() const { return m_closeRequested; }
@@ -51,6 +65,7 @@ private:
     QTextStream &m_err;
     PasswordSource &m_password;
     SequenceStop *m_stop = nullptr;
+    StreamEventLog *m_log = nullptr;
     bool m_passwordGiven = false;
     bool m_errorShown = false;
     bool m_closeRequested = false;

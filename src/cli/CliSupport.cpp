@@ -106,6 +106,7 @@ CliSession::CliSession(QTextStream &err, PasswordSource &password, const QString
     , configurator(tap, prompts, libraryDirs)
 {
     prompts.setStop(&configurator.stop());
+    prompts.setLog(&log);
     if (interruptible)
         stops.emplace(std::function<void()>{}, &configurator.stop());
 }

@@ -16,6 +16,14 @@ public:
     }
     void logEvent(const QString &text, int kind) override
     {
+        write(text, kind);
+        if (kind == LogError)
+            ++m_errors;
+    }
+    // Lines as the log's own, not counted among its errors: what a message
+    // box tells in the window.
+    void write(const QString &text, int kind)
+    {
         // The window spaces its pane with line breaks inside a text (the
         // console's echo of a command starts with one); here each line of
         // the text is a "KIND: text" line of its own, and a blank one, mere
@@ -31,8 +39,6 @@ public:
                 m_out << line << Qt::endl;
             }
         }
-        if (kind == LogError)
-            ++m_errors;
     }
     // Red lines so far: keys without an answer, refused values, files not written.
     int errorCount() const { return m_errors; }
@@ -41,6 +47,7 @@ public:
     // In a run over several trackers, the one each line is about (its serial
     // once known, its device name before); empty: none is named.
     void setTracker(const QString &tracker) { m_tracker = tracker; }
+    const QString &tracker() const { return m_tracker; }
 
 private:
     QTextStream &m_out;
