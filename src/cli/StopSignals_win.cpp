@@ -20,7 +20,10 @@ namespace kvmt {
 namespace {
 
 std::atomic<SequenceStop *> g_sequence{nullptr};
+// Events so far, and the ones not yet seen by the instance.
+std::atomic<int> g_signals{0};
 std::atomic<bool> g_signalled{false};
+std::atomic<int> g_signalsToStopSequence{1};
 // Where the handler posts the stop to the event loop; null while no instance
 // lives.
 std::atomic<QObject *> g_receiver{nullptr};
@@ -40,8 +43,11 @@ BOOL WINAPI onConsoleControl(DWORD event)
     default:
         return FALSE;
     }
-    if (SequenceStop *sequence = g_sequence.load())
-        sequence->request();
+    const int count = g_signals.fetch_add(1) + 1;
+    if (count >= g_signalsToStopSequence.load()) {
+        if (SequenceStop *sequence = g_sequence.load())
+            sequence->request();
+    }
     g_signalled.store(true);
     if (QObject *receiver = g_receiver.load()) {
         QMetaObject::invokeMethod(receiver, [] {
@@ -61,9 +67,11 @@ BOOL WINAPI onConsoleControl(DWORD event)
 
 } // namespace
 
-StopSignals::StopSignals(std::function<void()> onStop, SequenceStop *sequence)
+StopSignals::StopSignals(std::function<void()> onStop, SequenceStop *sequence, int signalsToStopSequence)
     : m_onStop(std::move(onStop))
 {
+    g_signals.store(0);
+    g_signalsToStopSequence.store(signalsToStopSequence);
     g_signalled.store(false);
     g_sequence.store(sequence);
     g_finished.store(CreateEventW(nullptr, TRUE, FALSE, nullptr));
@@ -89,6 +97,18 @@ StopSignals::~StopSignals()
         // A handler still waiting on it returns at once once it is closed.
         CloseHandle(finished);
     }
+}
+
+void StopSignals::setSequence(SequenceStop *sequence)
+{
+    g_sequence.store(sequence);
+    if (sequence && signalCount() >= g_signalsToStopSequence.load())
+        sequence->request();
+}
+
+int StopSignals::signalCount() const
+{
+    return g_signals.load();
 }
 
 void StopSignals::drain()

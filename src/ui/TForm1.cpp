@@ -5,6 +5,7 @@
 #include "shell/CommandLine.h"
 #include "shell/Language.h"
 #include "shell/LogPortSearch.h"
+#include "shell/ProgramVersion.h"
 #include "shell/SessionClose.h"
 #include "ui/KeyFilterInstaller.h"
 #include "ui/PendingChangesView.h"
@@ -281,7 +282,8 @@ void TForm1::readProgramSettings()
 
 void TForm1::showVersionCaption()
 {
-    setWindowTitle(versionCaption(KVMT_VERSION_MAJOR, KVMT_VERSION_MINOR));
+    const ProgramVersion version = programVersion();
+    setWindowTitle(versionCaption(version.major, version.minor));
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
