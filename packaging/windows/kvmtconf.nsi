@@ -124,6 +124,8 @@ Section "KVMTConf"
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" ${ESTIMATED_SIZE}
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
+  ; Also after a silent install, where no page saves it.
+  WriteRegStr SHCTX "${UNINSTALL_KEY}" "Language" $LANGUAGE
 SectionEnd
 
 ; Only what the setup program put there goes: files a user added to the
