@@ -32,7 +32,7 @@ ProgramVersion programVersion()
     if (!VerQueryValueW(info.data(), L"\\", reinterpret_cast<void **>(&fixed), &fixedSize) || !fixed
         || fixedSize < sizeof(VS_FIXEDFILEINFO) || fixed->dwSignature != 0xFEEF04BD)
         return compiled;
-    return {static_cast<int>(HIWORD(fixed->dwProductVersionMS)), static_cast<int>(LOWORD(fixed->dwProductVersionMS))};
+    return {static_cast<int>(HIWORD(fixed->dwFileVersionMS)), static_cast<int>(LOWORD(fixed->dwFileVersionMS))};
 }
 
 } // namespace kvmt
