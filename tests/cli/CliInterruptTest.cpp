@@ -10,13 +10,16 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -79,6 +82,16 @@ public:
         }
     }
     void press(const QByteArray &keys) { [[maybe_unused]] const ssize_t n = ::write(m_master, keys.data(), keys.size()); }
+    pid_t pid() const { return m_pid; }
+    // As a job-control shell sets the terminal while the tool is stopped.
+    void setEcho(bool on)
+    {
+        termios now{};
+        if (::tcgetattr(m_master, &now) != 0)
+            return;
+        now.c_lflag = on ? (now.c_lflag | ECHO) : (now.c_lflag & ~tcflag_t(ECHO));
+        ::tcsetattr(m_master, TCSANOW, &now);
+    }
     bool echoOn() const
     {
         termios now{};
@@ -325,4 +338,59 @@ TEST_F(CliInterruptTest, QuitKeyAtThePasswordPromptGivesTheEchoBack)
     EXPECT_TRUE(run.echoOn()) << "the terminal echoes again; exit " << exitCode << ": " << run.screen().toStdString();
     const QStringList commands = TrackerHome::instance().commands(serial);
     EXPECT_FALSE(commands.contains(QStringLiteral("SECUREOFFTMP=1234;"))) << commands.join(u' ').toStdString();
+}
+
+// A profile given through a pipe whose writer never ends (a FIFO another
+// program keeps open, `load <(tail -f ...)`): the tool waits for the rest,
+// and Ctrl+C must end that wait as it ends every other.
+TEST_F(CliInterruptTest, CtrlCEndsALoadWaitingOnAnOpenPipe)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("fleet.atc"));
+    {
+        TrackerHome::instance().plug(scenario(QStringLiteral("5001806")));
+        TerminalRun save({QStringLiteral("save"), file});
+        ASSERT_EQ(save.finish(), 0) << save.screen().toStdString();
+    }
+    QFile profile(file);
+    ASSERT_TRUE(profile.open(QIODevice::ReadOnly));
+    const QByteArray bytes = profile.readAll();
+    const QByteArray fifo = QFile::encodeName(dir.filePath(QStringLiteral("profile.fifo")));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    // Read and write: the test's end never closes, as a writer that lingers.
+    const int writer = ::open(fifo.constData(), O_RDWR);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(::write(writer, bytes.constData(), bytes.size()), bytes.size());
+
+    TerminalRun run({QStringLiteral("load"), QString::fromLocal8Bit(fifo)});
+    ASSERT_TRUE(run.started());
+    QThread::msleep(500);
+    run.press("\x03");
+    const int exitCode = run.finish(5000);
+    ::close(writer);
+    EXPECT_NE(exitCode, -1) << "Ctrl+C did not end the load: " << run.screen().toStdString();
+    EXPECT_NE(exitCode, 0) << "an interrupted load is no success: " << run.screen().toStdString();
+}
+
+// Ctrl+Z at the password prompt stops the tool; the shell gives the terminal
+// its echo back while it is stopped (as bash does), and `fg` continues it.
+// What the person then types is still the password: it must not show.
+TEST_F(CliInterruptTest, PasswordStaysHiddenAfterTheToolIsStoppedAndContinued)
+{
+    const QString serial = QStringLiteral("5001807");
+    TrackerHome::instance().plug(scenario(serial, QStringLiteral("KVMT-1.44"), {QStringLiteral("protected=1")}));
+    TerminalRun run({QStringLiteral("read")});
+    ASSERT_TRUE(run.started());
+    ASSERT_TRUE(run.waitFor(QStringLiteral("password: "))) << run.screen().toStdString();
+    ASSERT_FALSE(run.echoOn());
+    // The tool leads its own session here, where the kernel drops a
+    // terminal's Ctrl+Z: the stop and the shell's part are done by hand.
+    ASSERT_EQ(::kill(run.pid(), SIGSTOP), 0);
+    QThread::msleep(200);
+    run.setEcho(true);
+    ASSERT_EQ(::kill(run.pid(), SIGCONT), 0);
+    QThread::msleep(300);
+    run.press("SECRET7\n");
+    run.finish();
+    EXPECT_FALSE(run.screen().contains(QStringLiteral("SECRET7"))) << "the password showed: " << run.screen().toStdString();
 }

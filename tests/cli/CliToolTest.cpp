@@ -1050,6 +1050,9 @@ TEST_F(CliTest, ProvisionMessagesShowInvisibleCharactersAndStayShort)
         {"a document in a value", "serial,DEVNAME\n5001685," + document + '\n', 12},
         {"a document in a header", "serial," + document + "\n5001685,VAN\n", 12},
         {"a document in the serial cell", "serial,DEVNAME\n5" + document + ",VAN\n", 17},
+        // One character in two UTF-16 units: named whole, never by half.
+        {"an emoji in a value", "serial,DEVNAME\n5001685,V\xF0\x9F\x98\x80N\n", 12},
+        {"a tag character in a value", "serial,DEVNAME\n5001685,V\xF3\xA0\x81\x81N\n", 12},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
@@ -1067,6 +1070,8 @@ TEST_F(CliTest, ProvisionMessagesShowInvisibleCharactersAndStayShort)
         for (const char16_t invisible : {u'\u200B', u'\u202E'})
             EXPECT_FALSE(run.err.contains(QChar(invisible))) << "shown as nothing: " << run.err.toStdString();
         EXPECT_LT(run.err.size(), 4000) << "a screenful at most: " << run.err.left(300).toStdString();
+        static const QRegularExpression halfPair(QStringLiteral("\\\\u\\{D[89A-F][0-9A-F]{2}\\}"));
+        EXPECT_FALSE(halfPair.match(run.err).hasMatch()) << "half a character named: " << run.err.toStdString();
         if (run.exitCode == 0)
             continue;
         for (const QString &command : TrackerHome::instance().commands(QStringLiteral("5001685")))
