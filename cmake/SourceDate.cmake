@@ -4,8 +4,13 @@
 # same bytes and a new CMake run rewrites nothing; SOURCE_DATE_EPOCH, when set, wins. A
 # source tree without its history falls back on the top CMakeLists.txt's
 # time, still a property of the source.
-if(DEFINED ENV{SOURCE_DATE_EPOCH})
+# An empty one counts as none. The date must fit a four-digit year, as the
+# changelogs and the manual's PDF date write it.
+if(NOT "$ENV{SOURCE_DATE_EPOCH}" STREQUAL "")
     set(KVMT_SOURCE_DATE_EPOCH $ENV{SOURCE_DATE_EPOCH})
+    if(NOT KVMT_SOURCE_DATE_EPOCH MATCHES "^[0-9]+$" OR KVMT_SOURCE_DATE_EPOCH GREATER_EQUAL 253402300800)
+        message(FATAL_ERROR "SOURCE_DATE_EPOCH=${KVMT_SOURCE_DATE_EPOCH}: expected the seconds since 1970 of a date before the year 10000")
+    endif()
 else()
     find_package(Git QUIET)
     if(Git_FOUND)

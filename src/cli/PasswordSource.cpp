@@ -40,6 +40,7 @@ int g_wake[2] = {-1, -1};
 struct sigaction g_beforeInt;
 struct sigaction g_beforeTerm;
 struct sigaction g_beforeQuit;
+struct sigaction g_beforeCont;
 // The terminal as it was before the question turned its echo off.
 termios g_echoing{};
 volatile sig_atomic_t g_echoOff = 0;
@@ -78,6 +79,22 @@ extern "C" void onQuitWhileAsking(int)
     errno = savedErrno;
 }
 
+// Stopped (Ctrl+Z) and continued, the terminal has the echo the shell gave
+// it back: the question turns it off again and asks again, so that what is
+// typed after `fg` stays hidden.
+extern "C" void onContinueWhileAsking(int)
+{
+    const int savedErrno = errno;
+    if (g_echoOff) {
+        termios silent = g_echoing;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSANOW, &silent);
+        static const char prompt[] = "\nkvmtconf-cli: the tracker's password: ";
+        [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, prompt, sizeof prompt - 1);
+    }
+    errno = savedErrno;
+}
+
 // While it lives, SIGINT and SIGTERM also wake the question's wait through
 // a pipe: the handlers in place restart interrupted calls (an exchange with
 // the tracker must not be cut short), and the signal may be taken by any
@@ -101,6 +118,11 @@ public:
         quit.sa_handler = onQuitWhileAsking;
         sigemptyset(&quit.sa_mask);
         m_quit = install(SIGQUIT, quit, &g_beforeQuit);
+        struct sigaction resume {};
+        resume.sa_handler = onContinueWhileAsking;
+        sigemptyset(&resume.sa_mask);
+        resume.sa_flags = SA_RESTART;
+        m_cont = install(SIGCONT, resume, &g_beforeCont);
     }
     ~WakeOnStop()
     {
@@ -110,6 +132,8 @@ public:
             ::sigaction(SIGTERM, &g_beforeTerm, nullptr);
         if (m_quit)
             ::sigaction(SIGQUIT, &g_beforeQuit, nullptr);
+        if (m_cont)
+            ::sigaction(SIGCONT, &g_beforeCont, nullptr);
         if (g_wake[0] >= 0) {
             ::close(g_wake[0]);
             ::close(g_wake[1]);
@@ -133,6 +157,7 @@ private:
     bool m_int = false;
     bool m_term = false;
     bool m_quit = false;
+    bool m_cont = false;
 };
 
 #endif

@@ -19,6 +19,7 @@
 #include <QTranslator>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -36,18 +37,23 @@ QString readText(const QString &path, bool *ok)
 }
 
 // The build's date (SOURCE_DATE_EPOCH, the last commit's time): two builds
-// of one commit make the same bytes. Without it, now.
-QDateTime buildDate()
+// of one commit make the same bytes. Without it, now; nothing when it is no
+// date from 1970 to the year 9999, which the PDF's date could not write.
+std::optional<QDateTime> buildDate()
 {
+    const QString given = qEnvironmentVariable("SOURCE_DATE_EPOCH");
+    if (given.isEmpty())
+        return QDateTime::currentDateTimeUtc();
     bool ok = false;
-    const qint64 seconds = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&ok);
-    return ok && seconds >= 0 ? QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC)
-                              : QDateTime::currentDateTimeUtc();
+    const qint64 seconds = given.toLongLong(&ok);
+    if (!ok || seconds < 0 || seconds >= 253402300800LL)
+        return std::nullopt;
+    return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC);
 }
 
 // One PNG per page of the window (and the console and password dialog), in
 // the interface language asked for.
-int saveScreenshots(const QString &outDir, const QString &binDir, const QString &language)
+int saveScreenshots(const QString &outDir, const QString &binDir, const QString &language, const QDateTime &date)
 {
     const int languageId = language == QLatin1String("en") ? kvmt::LanguageEnglish : kvmt::LanguageRussian;
     QTranslator interface;
@@ -61,7 +67,7 @@ int saveScreenshots(const QString &outDir, const QString &binDir, const QString 
     }
     if (!QDir().mkpath(outDir))
         return fail(QStringLiteral("cannot make %1").arg(outDir));
-    const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, languageId, buildDate());
+    const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, languageId, date);
     for (auto it = screens.cbegin(); it != screens.cend(); ++it) {
         const QString path = QDir(outDir).filePath(it.key() + QStringLiteral(".png"));
         if (!it.value().save(path))
@@ -75,6 +81,7 @@ int saveScreenshots(const QString &outDir, const QString &binDir, const QString 
 
 int main(int argc, char *argv[])
 {
+    const std::optional<QDateTime> date = buildDate();
     // Qt's hashes order what the PDF writer keeps (its fonts) differently in
     // every run; a fixed seed makes the order, and the file, the same.
     QHashSeed::setDeterministicGlobalSeed();
@@ -83,9 +90,12 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    if (!date)
+        return fail(QStringLiteral("SOURCE_DATE_EPOCH=%1 is no date from 1970 to the year 9999")
+                        .arg(qEnvironmentVariable("SOURCE_DATE_EPOCH")));
     const QStringList args = QApplication::arguments();
     if (args.size() >= 4 && args[1] == QLatin1String("--screenshots"))
-        return saveScreenshots(args[2], QDir(args[3]).absolutePath(), args.value(4));
+        return saveScreenshots(args[2], QDir(args[3]).absolutePath(), args.value(4), *date);
     if (args.size() != 3)
         return fail(QStringLiteral("usage: kvmt_manual <manual sources> <program folder>"));
     const QDir sources(args[1]);
@@ -111,11 +121,11 @@ int main(int argc, char *argv[])
         if (!ok)
             return fail(QStringLiteral("cannot read %1").arg(sources.filePath(QString::fromLatin1(edition.source))));
 
-        const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, edition.languageId, buildDate());
+        const QMap<QString, QImage> screens = kvmt::manual::takeScreens(binDir, edition.languageId, *date);
         // The program opens the edition its interface names.
         const QString path = kvmt::manualPath(binDir);
         QString error;
-        if (!kvmt::manual::writeManualPdf(markdown, screens, QStringLiteral("KVMTConf"), buildDate(), path, &error))
+        if (!kvmt::manual::writeManualPdf(markdown, screens, QStringLiteral("KVMTConf"), *date, path, &error))
             return fail(error);
         QApplication::removeTranslator(&interface);
         QApplication::removeTranslator(&toolkit);

@@ -51,15 +51,20 @@ void settle()
         QApplication::processEvents();
 }
 
-// The clock field as the window shows the tracker's reply, at `clock` in the
-// tracker's zone. Set on the widget only: the model keeps what was read, so
-// nothing counts as changed.
+// The tracker's clock and the computer's both read `clock`, in the tracker's
+// zone: the clock field as the window shows the tracker's reply (set on the
+// widget only: the model keeps what was read, so nothing counts as changed),
+// and the time a write would take from the computer, which the list of
+// changes shows.
 void pinClock(TForm1 &window, const QDateTime &clock)
 {
     const int zone = window.configurator().settings().text(F::edTimeZone).toInt();
     const QDateTime shown = clock.toOffsetFromUtc(zone * 3600);
     if (auto *time = window.findChild<QLineEdit *>(QStringLiteral("edTimeSync")))
         time->setText(shown.toString(QStringLiteral("HH:mm,dd.MM.yyyy")));
+    window.configurator().keyTable().setClock([shown, zone] {
+        return LocalTime{QDateTime(shown.date(), shown.time()), zone * 60};
+    });
 }
 
 QImage grab(QWidget *widget)

@@ -66,9 +66,13 @@ QString filterDescription(const KeyFilter &filter)
 // few only.
 QString refusedCharacters(Field field, const QString &text)
 {
-    QList<QChar> seen;
-    for (const QChar c : text) {
-        if (!acceptsTypedChar(field, c) && !seen.contains(c))
+    QList<char32_t> seen;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char32_t c = characterAt(text, i);
+        if (c > 0xFFFF)
+            ++i;
+        // No field takes a character beyond 16 bits: Windows-1251 has none.
+        if ((c > 0xFFFF || !acceptsTypedChar(field, QChar(char16_t(c)))) && !seen.contains(c))
             seen.append(c);
     }
     QStringList names;
@@ -115,10 +119,11 @@ std::optional<QString> valueProblem(Key key, const QString &cell)
     // arrive as a value of its own.
     if (cell.contains(u';'))
         return QStringLiteral("a value may not hold ';': delete it from the cell");
-    for (const QChar c : cell) {
+    for (qsizetype i = 0; i < cell.size(); ++i) {
+        const QChar c = cell[i];
         if (c.category() == QChar::Other_Control || c.isSurrogate()) {
             return QStringLiteral("%1 holds %2, which no key types into a field: remove it")
-                .arg(quoted(cell), characterName(c));
+                .arg(quoted(cell), characterName(characterAt(cell, i)));
         }
     }
     for (const QChar c : cell) {

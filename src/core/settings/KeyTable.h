@@ -73,6 +73,8 @@ class KeyTable
 public:
     KeyTable(DeviceSettings &settings, TrackerIdentity &identity, EventLog &log,
              LocalClock clock = systemLocalTime);
+    // The computer's clock as the time taken from it reads it.
+    void setClock(LocalClock clock) { m_clock = std::move(clock); }
 
     static const char *name(Key key);
     // "KEY=?;"

@@ -102,4 +102,19 @@ QString characterName(QChar c)
     return u'"' + visibleText(QStringView(&c, 1)) + u'"';
 }
 
+QString characterName(char32_t c)
+{
+    if (c <= 0xFFFF)
+        return characterName(QChar(char16_t(c)));
+    return u'"' + visibleText(QString::fromUcs4(&c, 1)) + u'"';
+}
+
+char32_t characterAt(QStringView text, qsizetype i)
+{
+    const QChar c = text[i];
+    if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+        return QChar::surrogateToUcs4(c, text[i + 1]);
+    return c.unicode();
+}
+
 } // namespace kvmt

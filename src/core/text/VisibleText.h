@@ -25,5 +25,9 @@ QString visibleExcerpt(QStringView text);
 
 // A character as a message names it: "x", a blank, or its escape.
 QString characterName(QChar c);
+// The same for a character beyond 16 bits (a surrogate pair in a QString).
+QString characterName(char32_t c);
+// The character at `i`, whole: a surrogate pair as one.
+char32_t characterAt(QStringView text, qsizetype i);
 
 } // namespace kvmt
