@@ -22,6 +22,9 @@ OutFile "${OUTFILE}"
 BrandingText "${PRODUCT} ${VERSION}"
 ShowInstDetails show
 ShowUninstDetails show
+; A file it cannot write (a running program's) fails the install, also a
+; silent one, instead of leaving old and new files mixed.
+AllowSkipFiles off
 
 VIProductVersion "${VERSION}"
 VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
@@ -43,6 +46,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
 !define MULTIUSER_INSTALLMODE_FUNCTION KeepCommandLineFolder
 !include MultiUser.nsh
 !include MUI2.nsh
+!include WinVer.nsh
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
@@ -66,7 +70,7 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 !define MUI_FINISHPAGE_TITLE "$(UnFinishTitle)"
-!define MUI_FINISHPAGE_TEXT "$(DataStays)"
+!define MUI_FINISHPAGE_TEXT "$(DataStaysFull)"
 !insertmacro MUI_UNPAGE_FINISH
 
 !insertmacro MUI_LANGUAGE "Russian"
@@ -74,8 +78,13 @@ VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright 2026 ${PUBLISHER}"
 
 LangString FinishText ${LANG_RUSSIAN} "KVMTConf установлен.$\r$\n$\r$\nНастройки, их автоматические копии, резервные копии и список паролей программа хранит в папке ${DATA_FOLDER}."
 LangString FinishText ${LANG_ENGLISH} "KVMTConf is installed.$\r$\n$\r$\nThe program keeps its settings, their automatic copies, backups and the password list in ${DATA_FOLDER}."
-LangString DataStays ${LANG_RUSSIAN} "KVMTConf будет удалён из папки $INSTDIR.$\r$\n$\r$\nПапка ${DATA_FOLDER} (MT.ini, автоматические и резервные копии настроек, список паролей) остаётся: это история ваших настроек. Удалите её вручную, если она больше не нужна."
-LangString DataStays ${LANG_ENGLISH} "KVMTConf will be removed from $INSTDIR.$\r$\n$\r$\nThe folder ${DATA_FOLDER} (MT.ini, automatic copies and backups of the settings, the password list) stays: it is your settings history. Delete it by hand when you no longer need it."
+; The confirm page has room for three short lines; the finish page says it all.
+LangString DataStays ${LANG_RUSSIAN} "Папка ${DATA_FOLDER} с настройками и их копиями остаётся."
+LangString DataStays ${LANG_ENGLISH} "The folder ${DATA_FOLDER} with your settings and their copies stays."
+LangString NeedsWindows10 ${LANG_RUSSIAN} "KVMTConf работает в Windows 10 и новее."
+LangString NeedsWindows10 ${LANG_ENGLISH} "KVMTConf needs Windows 10 or later."
+LangString DataStaysFull ${LANG_RUSSIAN} "KVMTConf будет удалён из папки $INSTDIR.$\r$\n$\r$\nПапка ${DATA_FOLDER} (MT.ini, автоматические и резервные копии настроек, список паролей) остаётся: это история ваших настроек. Удалите её вручную, если она больше не нужна."
+LangString DataStaysFull ${LANG_ENGLISH} "KVMTConf will be removed from $INSTDIR.$\r$\n$\r$\nThe folder ${DATA_FOLDER} (MT.ini, automatic copies and backups of the settings, the password list) stays: it is your settings history. Delete it by hand when you no longer need it."
 LangString UnFinishTitle ${LANG_RUSSIAN} "KVMTConf удалён"
 LangString UnFinishTitle ${LANG_ENGLISH} "KVMTConf is removed"
 
@@ -93,6 +102,12 @@ Function .onInit
   StrCpy $CommandLineFolder $INSTDIR
   !insertmacro MULTIUSER_INIT
   !insertmacro MUI_LANGDLL_DISPLAY
+  ; The toolkit's programs start from Windows 10 on only.
+  ${IfNot} ${AtLeastWin10}
+    MessageBox MB_ICONSTOP|MB_OK "$(NeedsWindows10)" /SD IDOK
+    SetErrorLevel 3
+    Quit
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -101,6 +116,9 @@ Function un.onInit
 FunctionEnd
 
 Section "KVMTConf"
+  ; A portable copy's marker would make the installed program keep its
+  ; files beside itself instead of in the data folder.
+  Delete "$INSTDIR\KVMTConf.portable"
   !include "${FILES_DIR}\install.nsh"
   SetOutPath "$INSTDIR"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
