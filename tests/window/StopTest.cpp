@@ -63,6 +63,16 @@ protected:
     // As the system delivers a click: to the top-level window, at Stop's
     // place, for Qt to hand on to the widget under it.
     void clickStop() { clickThroughWindow(stop); }
+    // A communication test's button, on its page, shown as a person finds it.
+    QPushButton *showTestButton(const char *name)
+    {
+        auto *button = window->findChild<QPushButton *>(QString::fromLatin1(name));
+        window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))
+            ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
+        window->findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentWidget(button->parentWidget());
+        QApplication::processEvents();
+        return button;
+    }
     void clickThroughWindow(QWidget *widget)
     {
         const QPoint centre = widget->mapTo(window.get(), widget->rect().center());
@@ -248,11 +258,7 @@ TEST_F(StopTest, ATestAfterAStoppedIdentificationSendsNothingOfTheTrackerBefore)
     window->configurator().monitor().devtimerTimer();
     ASSERT_EQ(window->configurator().monitor().lastIdentification(), ConnectionMonitor::Identification::Stopped);
 
-    auto *srv = window->findChild<QPushButton *>(QStringLiteral("btSrvTest"));
-    window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))
-        ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
-    window->findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentWidget(srv->parentWidget());
-    QApplication::processEvents();
+    auto *srv = showTestButton("btSrvTest");
     clickThroughWindow(srv);
 
     const QStringList toB = sent(serialB);
@@ -293,11 +299,7 @@ TEST_F(StopTest, AStopPressedForAPollingTestIsNotLostToASaveStartedRightAfter)
     TrackerHome::instance().plug(scenario(kSerial, QStringLiteral("KVMT-1.44"))
                                  + QStringLiteral("[tests]\nsrv=GSM:OK,GPRS:OK\n"));
     window->configurator().monitor().devtimerTimer();
-    auto *srv = window->findChild<QPushButton *>(QStringLiteral("btSrvTest"));
-    window->findChild<QTabWidget *>(QStringLiteral("PageControl1"))
-        ->setCurrentWidget(window->findChild<QWidget *>(QStringLiteral("TabSheet8")));
-    window->findChild<QTabWidget *>(QStringLiteral("pcSetup"))->setCurrentWidget(srv->parentWidget());
-    QApplication::processEvents();
+    auto *srv = showTestButton("btSrvTest");
     clickThroughWindow(srv);
     ASSERT_TRUE(window->configurator().tests().isAnyPolling());
     QTest::qWait(1200);

@@ -56,21 +56,14 @@ QString visibleText(QStringView text)
     QString shown;
     shown.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i];
         // A whole pair is one character.
-        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
-            const char32_t pair = QChar::surrogateToUcs4(c, text[i + 1]);
-            if (needsEscape(pair))
-                shown.append(escapeOf(pair));
-            else
-                shown.append(text.sliced(i, 2));
-            ++i;
-            continue;
-        }
-        if (needsEscape(c.unicode()))
-            shown.append(escapeOf(c.unicode()));
+        const char32_t c = characterAt(text, i);
+        const qsizetype length = c > 0xFFFF ? 2 : 1;
+        if (needsEscape(c))
+            shown.append(escapeOf(c));
         else
-            shown.append(c);
+            shown.append(text.sliced(i, length));
+        i += length - 1;
     }
     return shown;
 }
